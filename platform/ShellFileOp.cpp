@@ -1,0 +1,5 @@
+#include "ShellFileOp.h"
+
+namespace platform {
+int SHFileOperationA(SHFILEOPSTRUCTA *) { return 1; }
+} // namespace platform

@@ -1,0 +1,4 @@
+// Anchors the compiled-in pictures in their own library.
+namespace kestrola {
+int resourcesLinked() { return 1; }
+}
