@@ -1,0 +1,6 @@
+#include "frmAbout.h"
+
+frmAbout::frmAbout()
+{
+    setWindowTitle(QStringLiteral("Kestrola"));
+}

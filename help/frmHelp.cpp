@@ -1,0 +1,6 @@
+#include "frmHelp.h"
+
+frmHelp::frmHelp()
+{
+    setWindowTitle(QStringLiteral("Kestrola Help Menu"));
+}

@@ -1,0 +1,3 @@
+#include "frmHelpForm.h"
+
+frmHelpForm::frmHelpForm() { }
