@@ -18,7 +18,9 @@ QString shortPathName(const QString &longPath);
 
 /**
  * The short alias of one name in a native folder: the name itself when it already is a valid 8.3
- * name, else "FIRST~N.EXT" numbered by a fixed order of the colliding names in that folder.
+ * name (any letter case), else "FIRST~N.EXT" numbered by the sorted order of the colliding names in
+ * that folder, never equal to another name's short form there. A name not in the folder is numbered
+ * as if it were.
  */
 QString shortAlias(const QString &nativeFolder, const QString &name);
 
@@ -30,8 +32,9 @@ QString shortAlias(const QString &nativeFolder, const QString &name);
 QString resolveDosPath(const QString &path);
 
 /**
- * Like resolveDosPath, but the last component need not exist: its folder is resolved and the last
- * name kept as given. Empty when the folder itself cannot be found.
+ * Like resolveDosPath, but the last component need not exist: when it does (by any of the three
+ * matches) it resolves as usual, else its folder is resolved and the last name kept as given. Empty
+ * when the folder itself cannot be found.
  */
 QString resolveDosPathForCreate(const QString &path);
 
