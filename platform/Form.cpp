@@ -64,7 +64,8 @@ void registerForm(std::type_index type, FormBehaviour *form)
 void FormBehaviour::Show()
 {
     m_widget->show();
-    m_widget->raise();
+    if (QGuiApplication::platformName() != QLatin1String("offscreen"))
+        m_widget->raise();
     m_widget->activateWindow();
 }
 

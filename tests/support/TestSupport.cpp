@@ -51,12 +51,12 @@ TempDrives::TempDrives(const QString &currentRelativeToC)
     QDir root(m_dir.path());
     for (const char *d : { "c", "d", "e", "f" })
         root.mkpath(QString::fromLatin1(d));
-    QString current = native(QLatin1Char('C'));
+    install(native(QLatin1Char('C')));
     if (!currentRelativeToC.isEmpty()) {
-        current = nativeOf(currentRelativeToC);
+        const QString current = nativeOf(currentRelativeToC);
         QDir().mkpath(current);
+        install(current);
     }
-    install(current);
 }
 
 TempDrives::~TempDrives()
