@@ -3,6 +3,7 @@
 #include "platform/DriveTable.h"
 #include "platform/Services.h"
 #include "platform/ShellFileOp.h"
+#include "TestSupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -59,43 +60,23 @@ bool writeFile(const QString &path, const QByteArray &content)
     return f.open(QIODevice::WriteOnly) && f.write(content) == content.size();
 }
 
-struct Box
+// The boxes the shell showed, by title.
+QStringList titles(const testsupport::Services &services)
 {
-    QString prompt;
-    int code;
-    QString title;
-};
+    QStringList t;
+    for (const testsupport::Box &b : services.boxes)
+        t << b.title;
+    return t;
+}
 
-// Answers message boxes from a queue and records them; a box nobody expected is answered No (or OK).
-class Boxes
+// Message boxes recorded, answered from the given queue; an unexpected box fails the test.
+struct AnsweredBoxes : testsupport::Services
 {
-public:
-    explicit Boxes(const QList<int> &answers = {}) : m_answers(answers)
+    explicit AnsweredBoxes(const QList<int> &answers = {})
     {
-        hooks::setMsgBox([this](const QString &prompt, int code, const QString &title) {
-            shown.append(Box { prompt, code, title });
-            if (m_answers.isEmpty())
-                return (code & 0x0F) == vbYesNo ? int(vbNo) : int(vbOK);
-            return m_answers.takeFirst();
-        });
+        for (const int a : answers)
+            answer(a);
     }
-    ~Boxes() { hooks::setMsgBox({}); }
-    Boxes(const Boxes &) = delete;
-    Boxes &operator=(const Boxes &) = delete;
-
-    QStringList titles() const
-    {
-        QStringList t;
-        for (const Box &b : shown)
-            t << b.title;
-        return t;
-    }
-    int unanswered() const { return int(m_answers.size()); }
-
-    QList<Box> shown;
-
-private:
-    QList<int> m_answers;
 };
 
 const QString kConfirmTitle = QStringLiteral("Confirm File Delete");
@@ -246,7 +227,7 @@ void tst_CFile95::deleteFillsTheRequest()
     QFETCH(bool, succeeded);
     QFETCH(QStringList, inTrash);
 
-    Boxes shell(answers);
+    AnsweredBoxes shell(answers);
     CFile95 f;
     f.Name = name;
     f.ConfirmDelete = confirm;
@@ -258,8 +239,8 @@ void tst_CFile95::deleteFillsTheRequest()
     QVERIFY(r.pFrom);
     QCOMPARE(QByteArray(r.pFrom, from.size()), from); // still readable: the object keeps the list
     QVERIFY(!r.hwnd && !r.pTo && !r.hNameMappings && !r.lpszProgressTitle);
-    QCOMPARE(shell.titles(), boxes);
-    QCOMPARE(shell.unanswered(), 0);
+    QCOMPARE(titles(shell), boxes);
+    QVERIFY(shell.pendingAnswers().empty());
     QCOMPARE(lastResult(f) == 0, succeeded);
     QCOMPARE(trashed(), inTrash);
     QCOMPARE(QFile::exists(nativeOnC(QStringLiteral("TEMP/A.ZIP"))), !inTrash.contains(QLatin1String("A.ZIP")));
@@ -268,17 +249,17 @@ void tst_CFile95::deleteFillsTheRequest()
 
 void tst_CFile95::deleteTwiceFillsTheRequestAfresh()
 {
-    Boxes shell({ vbNo });
+    AnsweredBoxes shell({ vbNo });
     CFile95 f;
     f.Name = QStringLiteral("C:\\TEMP\\A.ZIP");
     f.Delete();
-    QCOMPARE(shell.titles(), QStringList { kConfirmTitle });
+    QCOMPARE(titles(shell), QStringList { kConfirmTitle });
     QVERIFY(lastResult(f) != 0);
 
     f.Name = QStringLiteral("C:\\TEMP\\B.ZIP");
     f.ConfirmDelete = false;
     f.Delete();
-    QCOMPARE(shell.shown.size(), 1);
+    QCOMPARE(shell.boxes.size(), 1);
     QCOMPARE(record(f).wFunc, FO_DELETE);
     QCOMPARE(int(record(f).fFlags), 0x0050);
     const QByteArray bList = nameList("C:\\TEMP\\B.ZIP");
@@ -307,15 +288,15 @@ void tst_CFile95::confirmationNamesTheFullPath()
     name.replace(QLatin1Char('@'), cFolder());
     useCurrentFolder(QStringLiteral("TEMP"));
 
-    Boxes shell({ vbNo });
+    AnsweredBoxes shell({ vbNo });
     CFile95 f;
     f.Name = name;
     f.Delete();
 
-    QCOMPARE(shell.shown.size(), 1);
-    QCOMPARE(shell.shown.at(0).prompt, QStringLiteral("Are you sure you want to send 'C:\\TEMP\\A.ZIP' to the Trash?"));
-    QCOMPARE(shell.shown.at(0).code, vbYesNo + vbQuestion);
-    QCOMPARE(shell.shown.at(0).title, kConfirmTitle);
+    QCOMPARE(shell.boxes.size(), 1);
+    QCOMPARE(shell.boxes.at(0).prompt, QStringLiteral("Are you sure you want to send 'C:\\TEMP\\A.ZIP' to the Trash?"));
+    QCOMPARE(shell.boxes.at(0).code, vbYesNo + vbQuestion);
+    QCOMPARE(shell.boxes.at(0).title, kConfirmTitle);
     QVERIFY(lastResult(f) != 0);
     QVERIFY(QFile::exists(nativeOnC(QStringLiteral("TEMP/A.ZIP"))));
     QVERIFY(trashed().isEmpty());
@@ -324,13 +305,13 @@ void tst_CFile95::confirmationNamesTheFullPath()
 void tst_CFile95::trashKeepsWhereTheFileCameFrom()
 {
     const QString native = nativeOnC(kResume);
-    Boxes shell({ vbYes });
+    AnsweredBoxes shell({ vbYes });
     CFile95 f;
     f.Name = QStringLiteral("C:\\My Files\\Résumé 2024.doc");
     f.Delete();
 
-    QCOMPARE(shell.shown.size(), 1);
-    QCOMPARE(shell.shown.at(0).prompt,
+    QCOMPARE(shell.boxes.size(), 1);
+    QCOMPARE(shell.boxes.at(0).prompt,
              QStringLiteral("Are you sure you want to send 'C:\\My Files\\Résumé 2024.doc' to the Trash?"));
     QCOMPARE(lastResult(f), 0);
     QVERIFY(!QFile::exists(native));
@@ -357,15 +338,15 @@ void tst_CFile95::trashKeepsWhereTheFileCameFrom()
 
 void tst_CFile95::folderGoesToTheTrashWhole()
 {
-    Boxes shell({ vbYes });
+    AnsweredBoxes shell({ vbYes });
     CFile95 f;
     f.Name = QStringLiteral("C:\\Old Stuff");
     f.Delete();
 
-    QCOMPARE(shell.shown.size(), 1);
-    QCOMPARE(shell.shown.at(0).prompt,
+    QCOMPARE(shell.boxes.size(), 1);
+    QCOMPARE(shell.boxes.at(0).prompt,
              QStringLiteral("Are you sure you want to send the folder 'C:\\Old Stuff' and all its contents to the Trash?"));
-    QCOMPARE(shell.shown.at(0).title, kConfirmTitle);
+    QCOMPARE(shell.boxes.at(0).title, kConfirmTitle);
     QCOMPARE(lastResult(f), 0);
     QVERIFY(!QFileInfo::exists(nativeOnC(QStringLiteral("Old Stuff"))));
     QVERIFY(QFile::exists(trashFiles() + QStringLiteral("/Old Stuff/inside/note.txt")));
@@ -392,16 +373,16 @@ void tst_CFile95::shellReportsWhatItCannotDelete()
     QFETCH(QString, named);
 
     for (const bool confirm : { true, false }) {
-        Boxes shell({ vbOK });
+        AnsweredBoxes shell({ vbOK });
         CFile95 f;
         f.Name = name;
         f.ConfirmDelete = confirm;
         f.Delete();
 
-        QCOMPARE(shell.shown.size(), 1); // no confirmation is asked for what cannot go
-        QCOMPARE(shell.shown.at(0).title, kErrorTitle);
-        QCOMPARE(shell.shown.at(0).code, vbOKOnly + vbCritical);
-        QVERIFY2(shell.shown.at(0).prompt.contains(named), qPrintable(shell.shown.at(0).prompt));
+        QCOMPARE(shell.boxes.size(), 1); // no confirmation is asked for what cannot go
+        QCOMPARE(shell.boxes.at(0).title, kErrorTitle);
+        QCOMPARE(shell.boxes.at(0).code, vbOKOnly + vbCritical);
+        QVERIFY2(shell.boxes.at(0).prompt.contains(named), qPrintable(shell.boxes.at(0).prompt));
         QVERIFY(lastResult(f) != 0);
         QVERIFY(trashed().isEmpty());
         QVERIFY(QFile::exists(nativeOnC(QStringLiteral("TEMP/A.ZIP"))));
@@ -416,15 +397,15 @@ void tst_CFile95::shellReportsMissingPermission()
     QVERIFY(::chmod(QFile::encodeName(folder).constData(), 0555) == 0);
     const auto restore = qScopeGuard([&] { ::chmod(QFile::encodeName(folder).constData(), 0755); });
 
-    Boxes shell({ vbOK });
+    AnsweredBoxes shell({ vbOK });
     CFile95 f;
     f.Name = QStringLiteral("C:\\TEMP\\A.ZIP");
     f.ConfirmDelete = false;
     f.Delete();
 
-    QCOMPARE(shell.titles(), QStringList { kErrorTitle });
-    QVERIFY2(shell.shown.at(0).prompt.contains(QLatin1String("'C:\\TEMP\\A.ZIP'")), qPrintable(shell.shown.at(0).prompt));
-    QVERIFY2(shell.shown.at(0).prompt.contains(QLatin1String("permission")), qPrintable(shell.shown.at(0).prompt));
+    QCOMPARE(titles(shell), QStringList { kErrorTitle });
+    QVERIFY2(shell.boxes.at(0).prompt.contains(QLatin1String("'C:\\TEMP\\A.ZIP'")), qPrintable(shell.boxes.at(0).prompt));
+    QVERIFY2(shell.boxes.at(0).prompt.contains(QLatin1String("permission")), qPrintable(shell.boxes.at(0).prompt));
     QVERIFY(lastResult(f) != 0);
     QVERIFY(QFile::exists(nativeOnC(QStringLiteral("TEMP/A.ZIP"))));
 }
@@ -437,9 +418,9 @@ void tst_CFile95::shellNeverDeletesForGood()
     op.pFrom = list.constData();
     op.fFlags = FOF_NOCONFIRMATION; // no undo asked for
 
-    Boxes shell({ vbOK });
+    AnsweredBoxes shell({ vbOK });
     QVERIFY(SHFileOperationA(&op) != 0);
-    QCOMPARE(shell.titles(), QStringList { kErrorTitle });
+    QCOMPARE(titles(shell), QStringList { kErrorTitle });
     QVERIFY(QFile::exists(nativeOnC(QStringLiteral("TEMP/A.ZIP"))));
     QVERIFY(trashed().isEmpty());
 
@@ -456,11 +437,11 @@ void tst_CFile95::shellAsksForEachNameOfAList()
     op.pFrom = list.constData();
     op.fFlags = FOF_ALLOWUNDO;
 
-    Boxes shell({ vbNo, vbYes });
+    AnsweredBoxes shell({ vbNo, vbYes });
     QVERIFY(SHFileOperationA(&op) != 0); // one of them was refused
-    QCOMPARE(shell.shown.size(), 2);
-    QVERIFY(shell.shown.at(0).prompt.contains(QLatin1String("'C:\\TEMP\\A.ZIP'")));
-    QVERIFY(shell.shown.at(1).prompt.contains(QLatin1String("'C:\\TEMP\\B.ZIP'")));
+    QCOMPARE(shell.boxes.size(), 2);
+    QVERIFY(shell.boxes.at(0).prompt.contains(QLatin1String("'C:\\TEMP\\A.ZIP'")));
+    QVERIFY(shell.boxes.at(1).prompt.contains(QLatin1String("'C:\\TEMP\\B.ZIP'")));
     QCOMPARE(op.fAnyOperationsAborted, 1);
     QVERIFY(QFile::exists(nativeOnC(QStringLiteral("TEMP/A.ZIP"))));
     QCOMPARE(trashed(), QStringList { "B.ZIP" });
