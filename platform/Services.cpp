@@ -168,7 +168,7 @@ qint64 Shell(const QString &commandLine, int windowStyle)
     if (program.isEmpty())
         throw Failure(QStringLiteral("File not found: %1").arg(name));
     if (theHooks().launch)
-        return theHooks().launch(program, words);
+        return theHooks().launch(commandLine, program, words);
     qint64 pid = 0;
     if (!QProcess::startDetached(program, words, QDir::currentPath(), &pid))
         throw Failure(QStringLiteral("Cannot start %1").arg(program));

@@ -73,7 +73,7 @@ QString String(int n, QChar c);
 namespace hooks {
 using MsgBoxHook = std::function<int(const QString &prompt, int code, const QString &title)>;
 using BeepHook = std::function<void()>;
-using LaunchHook = std::function<qint64(const QString &program, const QStringList &arguments)>;
+using LaunchHook = std::function<qint64(const QString &commandLine, const QString &program, const QStringList &arguments)>;
 void setMsgBox(MsgBoxHook hook);
 void setBeep(BeepHook hook);
 void setLaunch(LaunchHook hook);

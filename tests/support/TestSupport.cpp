@@ -28,8 +28,9 @@ Services::Services()
         return a;
     });
     platform::hooks::setBeep([this] { ++beeps; });
-    platform::hooks::setLaunch([this](const QString &program, const QStringList &arguments) -> qint64 {
-        launches.append({ program, arguments });
+    platform::hooks::setLaunch([this](const QString &commandLine, const QString &program,
+                                      const QStringList &arguments) -> qint64 {
+        launches.append({ commandLine, program, arguments });
         return 4242;
     });
 }

@@ -22,6 +22,7 @@ struct Box
 
 struct Launch
 {
+    QString commandLine;
     QString program;
     QStringList arguments;
 };
