@@ -7,7 +7,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libgl-dev
     libglib2.0-dev libdeflate-dev libzip-dev
     fonts-liberation
-    xvfb xauth xdotool x11-utils imagemagick
+    libx11-dev xvfb xauth xdotool x11-utils imagemagick
     clang zip
 )
 
