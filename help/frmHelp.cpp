@@ -1,6 +1,131 @@
 #include "frmHelp.h"
 
-frmHelp::frmHelp()
+#include "app/frmKestrola.h"
+#include "frmHelpForm.h"
+#include "ui_frmHelp.h"
+#include "ui_frmHelpForm.h"
+
+#include <QGroupBox>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QPushButton>
+
+#include <initializer_list>
+
+using namespace platform;
+
+namespace {
+
+// Every topic button does the same: the topics window comes up (loading it centres it), takes the
+// topic's caption, and shows that topic's page alone.
+void showTopic(const QString &caption, QGroupBox *Ui::frmHelpForm::*page,
+               std::initializer_list<QGroupBox *Ui::frmHelpForm::*> others)
 {
-    setWindowTitle(QStringLiteral("Kestrola Help Menu"));
+    frmHelpForm &topics = form<frmHelpForm>();
+    topics.Show();
+    topics.setWindowTitle(caption);
+    Ui::frmHelpForm &ui = topics.ui();
+    (ui.*page)->setVisible(true);
+    for (auto other : others)
+        (ui.*other)->setVisible(false);
+}
+
+} // namespace
+
+frmHelp::frmHelp() : m_ui(std::make_unique<Ui::frmHelp>())
+{
+    m_ui->setupUi(this);
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                   | Qt::WindowCloseButtonHint);
+    QIcon icon = windowIcon();
+    icon.addFile(QStringLiteral(":/pictures/question-16.png"), QSize(16, 16));
+    setWindowIcon(icon);
+
+    QFont title = m_ui->Label1->font();
+    title.setPointSizeF(13.5);
+    m_ui->Label1->setFont(title);
+
+    m_ui->cmdAboutAuthor->setFocus();
+    wireEvents();
+}
+
+frmHelp::~frmHelp() = default;
+
+void frmHelp::wireEvents()
+{
+    connect(m_ui->cmdAboutAuthor, &QPushButton::clicked, this, &frmHelp::cmdAboutAuthor_Click);
+    connect(m_ui->cmdQuestionsComments, &QPushButton::clicked, this, &frmHelp::cmdQuestionsComments_Click);
+    connect(m_ui->cmdHelpWithZip, &QPushButton::clicked, this, &frmHelp::cmdHelpWithZip_Click);
+    connect(m_ui->cmdHowToUse, &QPushButton::clicked, this, &frmHelp::cmdHowToUse_Click);
+    connect(m_ui->cmdAboutProgram, &QPushButton::clicked, this, &frmHelp::cmdAboutProgram_Click);
+    connect(m_ui->Command9, &QPushButton::clicked, this, &frmHelp::Command9_Click);
+}
+
+void frmHelp::Form_Load()
+{
+    centreOnScreen();
+}
+
+void frmHelp::Form_Unload(qint16 &Cancel)
+{
+    Q_UNUSED(Cancel)
+    // the topics window is left as it is: if it is open, it stays open
+    form<frmKestrola>().setEnabled(true);
+}
+
+void frmHelp::keyPressEvent(QKeyEvent *event)
+{
+    // No button is a default button, yet Enter presses the button that has the focus.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        if (auto *button = qobject_cast<QPushButton *>(focusWidget())) {
+            button->animateClick();
+            return;
+        }
+    }
+    Form<QWidget>::keyPressEvent(event);
+}
+
+void frmHelp::cmdAboutAuthor_Click()
+{
+    using F = Ui::frmHelpForm;
+    showTopic(QStringLiteral("About the Author"), &F::fraAboutAuthor,
+              { &F::fraQuestionsComments, &F::fraAboutProgram, &F::fraHelpWithZip, &F::fraHowToUse });
+}
+
+void frmHelp::cmdQuestionsComments_Click()
+{
+    using F = Ui::frmHelpForm;
+    showTopic(QStringLiteral("Further Questions or Comments"), &F::fraQuestionsComments,
+              { &F::fraAboutAuthor, &F::fraAboutProgram, &F::fraHelpWithZip, &F::fraHowToUse });
+}
+
+void frmHelp::cmdHelpWithZip_Click()
+{
+    using F = Ui::frmHelpForm;
+    showTopic(QStringLiteral("Help with .zip Files"), &F::fraHelpWithZip,
+              { &F::fraQuestionsComments, &F::fraAboutProgram, &F::fraAboutAuthor, &F::fraHowToUse });
+}
+
+void frmHelp::cmdHowToUse_Click()
+{
+    using F = Ui::frmHelpForm;
+    showTopic(QStringLiteral("How To Use Kestrola"), &F::fraHowToUse,
+              { &F::fraQuestionsComments, &F::fraAboutProgram, &F::fraHelpWithZip, &F::fraAboutAuthor });
+}
+
+void frmHelp::cmdAboutProgram_Click()
+{
+    using F = Ui::frmHelpForm;
+    showTopic(QStringLiteral("About Kestrola"), &F::fraAboutProgram,
+              { &F::fraQuestionsComments, &F::fraAboutAuthor, &F::fraHelpWithZip, &F::fraHowToUse });
+}
+
+void frmHelp::Command9_Click()
+{
+    Hide();
+    frmKestrola &mainWindow = form<frmKestrola>();
+    mainWindow.Show();
+    mainWindow.setEnabled(true);
+    // hiding the topics window loads it, hidden, if no topic was opened yet
+    form<frmHelpForm>().Hide();
 }
