@@ -37,9 +37,9 @@ char32_t asciiUpper(char32_t c)
 }
 
 /**
- * A name DOS can already use as it stands: one to eight characters, at most one dot followed by one to
- * three characters, nothing but letters, digits and the DOS specials. Letter case does not matter: such
- * a name keeps its own spelling, so it always resolves exactly to itself.
+ * A name of the 8.3 shape: one to eight characters, at most one dot followed by one to three characters,
+ * nothing but letters, digits and the DOS specials. Its short form is the name in upper case, which is
+ * the name itself when it has no lower-case letters.
  */
 bool isValid83(const QString &name)
 {
@@ -85,6 +85,12 @@ QString aliasPart(const QString &part)
         out += plain.isEmpty() ? QStringLiteral("_") : plain;
     }
     return out;
+}
+
+// A name that is its own short form.
+bool isOwnShortForm(const QString &name)
+{
+    return isValid83(name) && name == name.toUpper();
 }
 
 struct Basis
@@ -168,13 +174,26 @@ void assignAliases(FolderAliases *f)
 
     QSet<QString> taken;
     for (const QString &name : std::as_const(names)) {
-        if (isValid83(name))
-            taken.insert(name.toUpper());
+        if (isOwnShortForm(name))
+            taken.insert(name);
+    }
+    // an 8.3 name with lower-case letters is known by its upper-case spelling, unless another name of
+    // the folder already is; then it takes a numbered alias like any long name
+    QStringList needNumbers;
+    for (const QString &name : std::as_const(names)) {
+        if (isOwnShortForm(name))
+            continue;
+        const QString upper = name.toUpper();
+        if (isValid83(name) && !taken.contains(upper)) {
+            taken.insert(upper);
+            f->aliasOf.insert(name, upper);
+            f->nameOf.insert(upper, name);
+        } else {
+            needNumbers << name;
+        }
     }
     QHash<QString, int> nextNumber; // per stem and extension
-    for (const QString &name : std::as_const(names)) {
-        if (isValid83(name))
-            continue;
+    for (const QString &name : std::as_const(needNumbers)) {
         const Basis b = basisOf(name);
         const QString key = b.stem + QLatin1Char('.') + b.ext;
         int n = nextNumber.value(key, 1);
@@ -316,7 +335,7 @@ QString shortForm(const QString &longPath)
     QString folder = root;
     for (const QString &name : rel.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
         QString alias = name;
-        if (!isValid83(name)) {
+        if (!isOwnShortForm(name)) {
             alias = cache.get(folder).aliasOf.value(name);
             if (alias.isEmpty())
                 return QString();
@@ -350,7 +369,7 @@ QString shortPathName(const QString &longPath)
 
 QString shortAlias(const QString &nativeFolder, const QString &name)
 {
-    if (isValid83(name))
+    if (isOwnShortForm(name))
         return name;
     FolderAliases f;
     listFolder(nativeFolder, &f.names);

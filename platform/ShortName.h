@@ -17,8 +17,9 @@ int GetShortPathNameA(const char *lpszLongPath, char *lpszShortPath, int cchBuff
 QString shortPathName(const QString &longPath);
 
 /**
- * The short alias of one name in a native folder: the name itself when it already is a valid 8.3
- * name (any letter case), else "FIRST~N.EXT" numbered by the sorted order of the colliding names in
+ * The short alias of one name in a native folder: the name itself when it already is an upper-case 8.3
+ * name, the name in upper case when it has the 8.3 shape and no other name there is spelled so, else
+ * "FIRST~N.EXT" numbered by the sorted order of the colliding names in
  * that folder, never equal to another name's short form there. A name not in the folder is numbered
  * as if it were.
  */

@@ -131,9 +131,9 @@ void tst_ShortName::aliasOfEachName_data()
     QTest::newRow("leading dot") << ".profile" << "PROFIL~1";
     QTest::newRow("leading dot and several dots") << ".hidden.cfg.bak" << "HIDDEN~1.BAK";
     QTest::newRow("valid short name unchanged") << "README.TXT" << "README.TXT";
-    QTest::newRow("lower-case short name unchanged") << "readme.txt" << "readme.txt";
-    QTest::newRow("mixed-case eight letters unchanged") << "Makefile" << "Makefile";
-    QTest::newRow("name without dot unchanged") << "name" << "name";
+    QTest::newRow("lower-case twin of a short name numbered") << "readme.txt" << "README~1.TXT";
+    QTest::newRow("mixed-case eight letters in upper case") << "Makefile" << "MAKEFILE";
+    QTest::newRow("name without dot in upper case") << "name" << "NAME";
     QTest::newRow("trailing dot is not the same name") << "name." << "NAME~1";
     QTest::newRow("invalid characters replaced") << "a+b=c.txt" << "A_B_C~1.TXT";
     QTest::newRow("letters DOS cannot hold") << "日本語.txt" << "___~1.TXT";
@@ -156,7 +156,7 @@ void tst_ShortName::aliasOfEachName()
     QFETCH(QString, alias);
     QCOMPARE(shortAlias(native(QStringLiteral("Awkward")), name), alias);
     // the short-path service gives the same alias for the whole path
-    QCOMPARE(shortPathName(QStringLiteral("C:\\Awkward\\") + name), QStringLiteral("C:\\Awkward\\") + alias);
+    QCOMPARE(shortPathName(QStringLiteral("C:\\Awkward\\") + name), QStringLiteral("C:\\AWKWARD\\") + alias);
 }
 
 void tst_ShortName::aliasesAreDistinctAndLeadBack()
@@ -170,7 +170,7 @@ void tst_ShortName::aliasesAreDistinctAndLeadBack()
     QSet<QString> generatedUpper;
     for (const QString &name : names) {
         const QString shortPath = shortPathName(QStringLiteral("C:\\Awkward\\") + name);
-        QVERIFY2(shortPath.startsWith(QLatin1String("C:\\Awkward\\")), qPrintable(name));
+        QVERIFY2(shortPath.startsWith(QLatin1String("C:\\AWKWARD\\")), qPrintable(name));
         const QString alias = shortPath.mid(11);
         QVERIFY2(looksLike83(alias), qPrintable(name + QLatin1String(" -> ") + alias));
         QVERIFY2(!shortForms.contains(alias), qPrintable(name + QLatin1String(" -> ") + alias));
@@ -213,17 +213,17 @@ void tst_ShortName::shortPathOfLongPath_data()
     QTest::addColumn<QString>("shortPath");
 
     QTest::newRow("drive root stays") << "C:\\" << "C:\\";
-    QTest::newRow("nested long folders") << "C:\\Awkward\\My Downloads\\Tools for Work\\Setup Program.zip"
-                                         << "C:\\Awkward\\MYDOWN~1\\TOOLSF~1\\SETUPP~1.ZIP";
-    QTest::newRow("folder itself, no trailing separator") << "C:\\Awkward\\My Downloads\\" << "C:\\Awkward\\MYDOWN~1";
-    QTest::newRow("lower-case folder under valid name") << "C:\\docs\\Annual Report 2024.pdf" << "C:\\docs\\ANNUAL~1.PDF";
-    QTest::newRow("forward slashes") << "C:/Awkward/My Downloads" << "C:\\Awkward\\MYDOWN~1";
-    QTest::newRow("lower-case drive letter") << "c:\\docs" << "C:\\docs";
-    QTest::newRow("short form is accepted too") << "C:\\Awkward\\MYDOWN~1\\TOOLSF~1"
-                                                << "C:\\Awkward\\MYDOWN~1\\TOOLSF~1";
-    QTest::newRow("relative to the current folder") << "Awkward\\My Downloads" << "C:\\Awkward\\MYDOWN~1";
-    QTest::newRow("native absolute path") << "@/Awkward/Tools and Stuff.zip" << "C:\\Awkward\\TOOLSA~1.ZIP";
-    QTest::newRow("dot-dot") << "C:\\docs\\..\\Awkward\\.profile" << "C:\\Awkward\\PROFIL~1";
+    QTest::newRow("nested long folders") << "C:\\AWKWARD\\My Downloads\\Tools for Work\\Setup Program.zip"
+                                         << "C:\\AWKWARD\\MYDOWN~1\\TOOLSF~1\\SETUPP~1.ZIP";
+    QTest::newRow("folder itself, no trailing separator") << "C:\\Awkward\\My Downloads\\" << "C:\\AWKWARD\\MYDOWN~1";
+    QTest::newRow("lower-case folder under valid name") << "C:\\docs\\Annual Report 2024.pdf" << "C:\\DOCS\\ANNUAL~1.PDF";
+    QTest::newRow("forward slashes") << "C:/Awkward/My Downloads" << "C:\\AWKWARD\\MYDOWN~1";
+    QTest::newRow("lower-case drive letter") << "c:\\docs" << "C:\\DOCS";
+    QTest::newRow("short form is accepted too") << "C:\\AWKWARD\\MYDOWN~1\\TOOLSF~1"
+                                                << "C:\\AWKWARD\\MYDOWN~1\\TOOLSF~1";
+    QTest::newRow("relative to the current folder") << "Awkward\\My Downloads" << "C:\\AWKWARD\\MYDOWN~1";
+    QTest::newRow("native absolute path") << "@/Awkward/Tools and Stuff.zip" << "C:\\AWKWARD\\TOOLSA~1.ZIP";
+    QTest::newRow("dot-dot") << "C:\\docs\\..\\Awkward\\.profile" << "C:\\AWKWARD\\PROFIL~1";
 }
 
 void tst_ShortName::shortPathOfLongPath()
@@ -295,7 +295,7 @@ void tst_ShortName::resolvesForCreate()
 void tst_ShortName::serviceReturnsLengthAndFillsBuffer()
 {
     const QByteArray longPath = "C:\\Awkward\\My Downloads\\Tools for Work\\Setup Program.zip";
-    const QByteArray expected = "C:\\Awkward\\MYDOWN~1\\TOOLSF~1\\SETUPP~1.ZIP";
+    const QByteArray expected = "C:\\AWKWARD\\MYDOWN~1\\TOOLSF~1\\SETUPP~1.ZIP";
     char buffer[255];
     std::memset(buffer, 'x', sizeof buffer);
     QCOMPARE(GetShortPathNameA(longPath.constData(), buffer, int(sizeof buffer)), int(expected.size()));
@@ -330,7 +330,7 @@ void tst_ShortName::serviceReturnsZeroForMissingPath()
 void tst_ShortName::serviceReportsNeededSizeAndLeavesSmallBuffer_data()
 {
     QTest::addColumn<int>("size");
-    const int length = int(qstrlen("C:\\Awkward\\MYDOWN~1"));
+    const int length = int(qstrlen("C:\\AWKWARD\\MYDOWN~1"));
     QTest::newRow("no room for the NUL") << length;
     QTest::newRow("far too small") << 4;
     QTest::newRow("zero") << 0;
@@ -340,7 +340,7 @@ void tst_ShortName::serviceReportsNeededSizeAndLeavesSmallBuffer()
 {
     QFETCH(int, size);
     const QByteArray longPath = "C:\\Awkward\\My Downloads";
-    const int needed = int(qstrlen("C:\\Awkward\\MYDOWN~1")) + 1;
+    const int needed = int(qstrlen("C:\\AWKWARD\\MYDOWN~1")) + 1;
     char buffer[64];
     std::memset(buffer, 'x', sizeof buffer);
     QCOMPARE(GetShortPathNameA(longPath.constData(), buffer, size), needed);
