@@ -13,9 +13,49 @@
 #pragma push_macro("signals")
 #undef signals
 #include <gio/gio.h>
+
+#include <dlfcn.h>
 #pragma pop_macro("signals")
 
 namespace platform {
+
+namespace {
+
+// GIO is loaded the first time something goes to the trash rather than at start-up: it brings half a
+// dozen libraries that Kestrola would otherwise load, and wait for, on every start.
+struct Gio
+{
+    decltype(&g_file_new_for_path) newForPath = nullptr;
+    decltype(&g_file_trash) trash = nullptr;
+    decltype(&g_object_unref) unref = nullptr;
+    decltype(&g_error_free) errorFree = nullptr;
+    decltype(&g_io_error_quark) ioErrorQuark = nullptr;
+
+    static const Gio *get()
+    {
+        static const Gio gio = load();
+        return gio.trash ? &gio : nullptr;
+    }
+
+private:
+    static Gio load()
+    {
+        Gio g;
+        void *lib = ::dlopen("libgio-2.0.so.0", RTLD_NOW | RTLD_LOCAL);
+        if (!lib)
+            return g;
+        g.newForPath = reinterpret_cast<decltype(newForPath)>(::dlsym(lib, "g_file_new_for_path"));
+        g.unref = reinterpret_cast<decltype(unref)>(::dlsym(lib, "g_object_unref"));
+        g.errorFree = reinterpret_cast<decltype(errorFree)>(::dlsym(lib, "g_error_free"));
+        g.ioErrorQuark = reinterpret_cast<decltype(ioErrorQuark)>(::dlsym(lib, "g_io_error_quark"));
+        g.trash = reinterpret_cast<decltype(trash)>(::dlsym(lib, "g_file_trash"));
+        if (!g.newForPath || !g.unref || !g.errorFree || !g.ioErrorQuark)
+            g.trash = nullptr;
+        return g;
+    }
+};
+
+} // namespace
 
 namespace {
 
@@ -115,17 +155,25 @@ int trashOne(const QByteArray &given, bool confirm)
             return kCancelled;
     }
 
-    GFile *file = g_file_new_for_path(QFile::encodeName(native).constData());
+    const Gio *gio = Gio::get();
+    if (!gio) {
+        return reportFailure(QStringLiteral("Cannot send '%1' to the Trash: the desktop's trash service (GIO) "
+                                            "is not installed.\n\nNothing was deleted. Install the package "
+                                            "libglib2.0-0 and try again.")
+                                 .arg(shown),
+                             kAccessDenied);
+    }
+    GFile *file = gio->newForPath(QFile::encodeName(native).constData());
     GError *error = nullptr;
-    const bool trashed = g_file_trash(file, nullptr, &error);
-    g_object_unref(file);
+    const bool trashed = gio->trash(file, nullptr, &error);
+    gio->unref(file);
     if (trashed)
         return 0;
 
     const QString reason = error ? QString::fromUtf8(error->message) : QString();
-    const int kind = error && error->domain == G_IO_ERROR ? error->code : -1;
+    const int kind = error && error->domain == gio->ioErrorQuark() ? error->code : -1;
     if (error)
-        g_error_free(error);
+        gio->errorFree(error);
 
     switch (kind) {
     case G_IO_ERROR_NOT_FOUND:
