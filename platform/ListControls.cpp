@@ -161,9 +161,12 @@ QVariant FolderModel::data(const QModelIndex &index, int role) const
         return m_names.at(row);
     case Qt::ToolTipRole:
         return m_paths.at(row);
-    case Qt::DecorationRole:
-        return QApplication::style()->standardIcon(row <= m_openRow ? QStyle::SP_DirOpenIcon
-                                                                    : QStyle::SP_DirClosedIcon);
+    case Qt::DecorationRole: {
+        // looked up once: the style may search the icon theme for them
+        static const QIcon open = QApplication::style()->standardIcon(QStyle::SP_DirOpenIcon);
+        static const QIcon closed = QApplication::style()->standardIcon(QStyle::SP_DirClosedIcon);
+        return row <= m_openRow ? open : closed;
+    }
     case LevelRole:
         return m_levels.at(row);
     default:
@@ -269,7 +272,9 @@ void DirListBox::highlightOpenFolder()
     // the open folder's own row stays current, so that taking the focus never moves the highlight
     const QModelIndex open = m_model->index(m_model->openRow());
     selectionModel()->setCurrentIndex(open, QItemSelectionModel::ClearAndSelect);
-    scrollTo(open);
+    // a list not yet shown lays itself out when it is; scrolling now would lay it out twice
+    if (isVisible())
+        scrollTo(open);
 }
 
 void DirListBox::mouseReleaseEvent(QMouseEvent *event)
@@ -301,6 +306,12 @@ void DirListBox::keyPressEvent(QKeyEvent *event)
         return;
     }
     QListView::keyPressEvent(event);
+}
+
+void DirListBox::showEvent(QShowEvent *event)
+{
+    QListView::showEvent(event);
+    scrollTo(m_model->index(m_model->openRow()));
 }
 
 void DirListBox::openHighlighted()
