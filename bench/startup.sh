@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Start-up time: from process start until the main window is mapped, under Xvfb, against a minimal
+# Qt Widgets program that shows one empty window (the floor), in interleaved rounds.
+#
+#   bench/startup.sh [ROUNDS]      (default 21)
+#
+# Prints both medians and their ratio.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+ROUNDS=${1:-21}
+make --no-print-directory configure >/dev/null
+cmake --build build --target kestrola emptywindow mapwait >/dev/null
+HOME_DIR=$(mktemp -d); trap 'rm -rf "$HOME_DIR"' EXIT
+
+xvfb-run -a -s "-screen 0 1024x768x24" env HOME="$HOME_DIR" QT_QPA_PLATFORM=xcb bash -c '
+    cd "$HOME"
+    k=(); e=()
+    for ((i = 0; i < '"$ROUNDS"'; i++)); do
+        e+=("$('"$PWD"'/build/bin/mapwait '"$PWD"'/build/bin/emptywindow)")
+        k+=("$('"$PWD"'/build/bin/mapwait '"$PWD"'/build/bin/kestrola)")
+    done
+    median() { printf "%s\n" "$@" | sort -n | awk "{a[NR]=\$1} END {print a[int((NR+1)/2)]}"; }
+    mk=$(median "${k[@]}"); me=$(median "${e[@]}")
+    printf "empty Qt window   %7.1f ms (median of %d)\n" "$me" "${#e[@]}"
+    printf "kestrola          %7.1f ms (median of %d)\n" "$mk" "${#k[@]}"
+    awk -v a="$mk" -v b="$me" "BEGIN { printf \"ratio             %7.2f\n\", a / b }"
+' 2>/dev/null
