@@ -6,11 +6,12 @@
 
 using platform::TwipsPerPixel;
 
-frmAbout::frmAbout() : m_ui(std::make_unique<Ui::frmAbout>())
+frmAbout::frmAbout()
+    : m_ui(std::make_unique<Ui::frmAbout>())
 {
     m_ui->setupUi(this);
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                   | Qt::WindowCloseButtonHint);
+        | Qt::WindowCloseButtonHint);
     QIcon icon = windowIcon();
     icon.addFile(QStringLiteral(":/pictures/kestrola-16.png"), QSize(16, 16));
     setWindowIcon(icon);

@@ -11,8 +11,7 @@ namespace Ui {
 class frmAbout;
 }
 
-class frmAbout : public platform::Form<QWidget>
-{
+class frmAbout : public platform::Form<QWidget> {
     Q_OBJECT
 public:
     frmAbout();

@@ -5,7 +5,6 @@
 #include "ui_frmHelp.h"
 #include "ui_frmHelpForm.h"
 
-#include <QGroupBox>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QPushButton>
@@ -17,26 +16,25 @@ using namespace platform;
 namespace {
 
 // Every topic button does the same: the topics window comes up (loading it centres it), takes the
-// topic's caption, and shows that topic's page alone.
-void showTopic(const QString &caption, QGroupBox *Ui::frmHelpForm::*page,
-               std::initializer_list<QGroupBox *Ui::frmHelpForm::*> others)
+// topic's caption, shows the topic's page and hides the other pages, in the order given.
+void showTopic(
+    frmHelpForm &topics, const QString &caption, QWidget *page, std::initializer_list<QWidget *> others)
 {
-    frmHelpForm &topics = form<frmHelpForm>();
     topics.Show();
     topics.setWindowTitle(caption);
-    Ui::frmHelpForm &ui = topics.ui();
-    (ui.*page)->setVisible(true);
-    for (auto other : others)
-        (ui.*other)->setVisible(false);
+    page->setVisible(true);
+    for (QWidget *other : others)
+        other->setVisible(false);
 }
 
 } // namespace
 
-frmHelp::frmHelp() : m_ui(std::make_unique<Ui::frmHelp>())
+frmHelp::frmHelp()
+    : m_ui(std::make_unique<Ui::frmHelp>())
 {
     m_ui->setupUi(this);
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                   | Qt::WindowCloseButtonHint);
+        | Qt::WindowCloseButtonHint);
     QIcon icon = windowIcon();
     icon.addFile(QStringLiteral(":/pictures/question-16.png"), QSize(16, 16));
     setWindowIcon(icon);
@@ -61,10 +59,7 @@ void frmHelp::wireEvents()
     connect(m_ui->Command9, &QPushButton::clicked, this, &frmHelp::Command9_Click);
 }
 
-void frmHelp::Form_Load()
-{
-    centreOnScreen();
-}
+void frmHelp::Form_Load() { centreOnScreen(); }
 
 void frmHelp::Form_Unload(qint16 &Cancel)
 {
@@ -87,37 +82,42 @@ void frmHelp::keyPressEvent(QKeyEvent *event)
 
 void frmHelp::cmdAboutAuthor_Click()
 {
-    using F = Ui::frmHelpForm;
-    showTopic(QStringLiteral("About the Author"), &F::fraAboutAuthor,
-              { &F::fraQuestionsComments, &F::fraAboutProgram, &F::fraHelpWithZip, &F::fraHowToUse });
+    frmHelpForm &topics = form<frmHelpForm>();
+    Ui::frmHelpForm &f = topics.ui();
+    showTopic(topics, QStringLiteral("About the Author"), f.fraAboutAuthor,
+        { f.fraQuestionsComments, f.fraAboutProgram, f.fraHelpWithZip, f.fraHowToUse });
 }
 
 void frmHelp::cmdQuestionsComments_Click()
 {
-    using F = Ui::frmHelpForm;
-    showTopic(QStringLiteral("Further Questions or Comments"), &F::fraQuestionsComments,
-              { &F::fraAboutAuthor, &F::fraAboutProgram, &F::fraHelpWithZip, &F::fraHowToUse });
+    frmHelpForm &topics = form<frmHelpForm>();
+    Ui::frmHelpForm &f = topics.ui();
+    showTopic(topics, QStringLiteral("Further Questions or Comments"), f.fraQuestionsComments,
+        { f.fraAboutAuthor, f.fraAboutProgram, f.fraHelpWithZip, f.fraHowToUse });
 }
 
 void frmHelp::cmdHelpWithZip_Click()
 {
-    using F = Ui::frmHelpForm;
-    showTopic(QStringLiteral("Help with .zip Files"), &F::fraHelpWithZip,
-              { &F::fraQuestionsComments, &F::fraAboutProgram, &F::fraAboutAuthor, &F::fraHowToUse });
+    frmHelpForm &topics = form<frmHelpForm>();
+    Ui::frmHelpForm &f = topics.ui();
+    showTopic(topics, QStringLiteral("Help with .zip Files"), f.fraHelpWithZip,
+        { f.fraQuestionsComments, f.fraAboutProgram, f.fraAboutAuthor, f.fraHowToUse });
 }
 
 void frmHelp::cmdHowToUse_Click()
 {
-    using F = Ui::frmHelpForm;
-    showTopic(QStringLiteral("How To Use Kestrola"), &F::fraHowToUse,
-              { &F::fraQuestionsComments, &F::fraAboutProgram, &F::fraHelpWithZip, &F::fraAboutAuthor });
+    frmHelpForm &topics = form<frmHelpForm>();
+    Ui::frmHelpForm &f = topics.ui();
+    showTopic(topics, QStringLiteral("How To Use Kestrola"), f.fraHowToUse,
+        { f.fraQuestionsComments, f.fraAboutProgram, f.fraHelpWithZip, f.fraAboutAuthor });
 }
 
 void frmHelp::cmdAboutProgram_Click()
 {
-    using F = Ui::frmHelpForm;
-    showTopic(QStringLiteral("About Kestrola"), &F::fraAboutProgram,
-              { &F::fraQuestionsComments, &F::fraAboutAuthor, &F::fraHelpWithZip, &F::fraHowToUse });
+    frmHelpForm &topics = form<frmHelpForm>();
+    Ui::frmHelpForm &f = topics.ui();
+    showTopic(topics, QStringLiteral("About Kestrola"), f.fraAboutProgram,
+        { f.fraQuestionsComments, f.fraAboutAuthor, f.fraHelpWithZip, f.fraHowToUse });
 }
 
 void frmHelp::Command9_Click()

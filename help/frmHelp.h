@@ -11,8 +11,7 @@ namespace Ui {
 class frmHelp;
 }
 
-class frmHelp : public platform::Form<QWidget>
-{
+class frmHelp : public platform::Form<QWidget> {
     Q_OBJECT
 public:
     frmHelp();

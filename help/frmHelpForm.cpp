@@ -21,11 +21,12 @@ void makeGrey(QWidget *page)
 
 } // namespace
 
-frmHelpForm::frmHelpForm() : m_ui(std::make_unique<Ui::frmHelpForm>())
+frmHelpForm::frmHelpForm()
+    : m_ui(std::make_unique<Ui::frmHelpForm>())
 {
     m_ui->setupUi(this);
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                   | Qt::WindowCloseButtonHint);
+        | Qt::WindowCloseButtonHint);
     QIcon icon = windowIcon();
     icon.addFile(QStringLiteral(":/pictures/kestrola-16.png"), QSize(16, 16));
     setWindowIcon(icon);
@@ -43,7 +44,4 @@ frmHelpForm::frmHelpForm() : m_ui(std::make_unique<Ui::frmHelpForm>())
 
 frmHelpForm::~frmHelpForm() = default;
 
-void frmHelpForm::Form_Load()
-{
-    centreOnScreen();
-}
+void frmHelpForm::Form_Load() { centreOnScreen(); }

@@ -11,8 +11,7 @@ namespace Ui {
 class frmHelpForm;
 }
 
-class frmHelpForm : public platform::Form<QWidget>
-{
+class frmHelpForm : public platform::Form<QWidget> {
     Q_OBJECT
 public:
     frmHelpForm();

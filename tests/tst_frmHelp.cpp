@@ -11,7 +11,6 @@
 #include <QApplication>
 #include <QFontMetrics>
 #include <QLabel>
-#include <QPushButton>
 #include <QScreen>
 #include <QStandardPaths>
 #include <QTest>
@@ -22,9 +21,9 @@ using testsupport::click;
 
 namespace {
 
-const QStringList Pages = { QStringLiteral("fraHowToUse"), QStringLiteral("fraHelpWithZip"),
-                            QStringLiteral("fraAboutProgram"), QStringLiteral("fraAboutAuthor"),
-                            QStringLiteral("fraQuestionsComments") };
+const QStringList Pages
+    = { QStringLiteral("fraHowToUse"), QStringLiteral("fraHelpWithZip"), QStringLiteral("fraAboutProgram"),
+          QStringLiteral("fraAboutAuthor"), QStringLiteral("fraQuestionsComments") };
 
 // The pages of the topics window that are set visible, in page order.
 QStringList visiblePages(QWidget *topics)
@@ -69,8 +68,7 @@ QString describe(QWidget *w)
 
 } // namespace
 
-class tst_frmHelp : public QObject
-{
+class tst_frmHelp : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -182,18 +180,19 @@ void tst_frmHelp::topicShowsItsPageAndCaption_data()
     QTest::addColumn<QString>("page");
     QTest::addColumn<QByteArray>("before");
 
-    QTest::newRow("About the Author") << QByteArray("cmdAboutAuthor") << "About the Author" << "fraAboutAuthor"
-                                      << QByteArray("cmdHowToUse");
-    QTest::newRow("Questions or Comments") << QByteArray("cmdQuestionsComments") << "Further Questions or Comments"
-                                           << "fraQuestionsComments" << QByteArray("cmdAboutAuthor");
+    QTest::newRow("About the Author") << QByteArray("cmdAboutAuthor") << "About the Author"
+                                      << "fraAboutAuthor" << QByteArray("cmdHowToUse");
+    QTest::newRow("Questions or Comments")
+        << QByteArray("cmdQuestionsComments") << "Further Questions or Comments"
+        << "fraQuestionsComments" << QByteArray("cmdAboutAuthor");
     QTest::newRow("Help with .zip Files") << QByteArray("cmdHelpWithZip") << "Help with .zip Files"
                                           << "fraHelpWithZip" << QByteArray("cmdQuestionsComments");
-    QTest::newRow("How to Use") << QByteArray("cmdHowToUse") << "How To Use Kestrola" << "fraHowToUse"
-                                << QByteArray("cmdAboutProgram");
-    QTest::newRow("About the Program") << QByteArray("cmdAboutProgram") << "About Kestrola" << "fraAboutProgram"
-                                       << QByteArray("cmdHelpWithZip");
-    QTest::newRow("same topic twice") << QByteArray("cmdHowToUse") << "How To Use Kestrola" << "fraHowToUse"
-                                      << QByteArray("cmdHowToUse");
+    QTest::newRow("How to Use") << QByteArray("cmdHowToUse") << "How To Use Kestrola"
+                                << "fraHowToUse" << QByteArray("cmdAboutProgram");
+    QTest::newRow("About the Program") << QByteArray("cmdAboutProgram") << "About Kestrola"
+                                       << "fraAboutProgram" << QByteArray("cmdHelpWithZip");
+    QTest::newRow("same topic twice") << QByteArray("cmdHowToUse") << "How To Use Kestrola"
+                                      << "fraHowToUse" << QByteArray("cmdHowToUse");
 }
 
 // Another topic is open first, so the button switches page and caption in the window already up.
@@ -251,8 +250,8 @@ void tst_frmHelp::topicAfterCloseBoxIsCentredWithOnlyItsPage()
     QVERIFY(!stored.isVisible());
     QCOMPARE(stored.windowTitle(), QString());
     QCOMPARE(visiblePages(&stored),
-             (QStringList { QStringLiteral("fraHowToUse"), QStringLiteral("fraHelpWithZip"),
-                            QStringLiteral("fraAboutProgram") }));
+        (QStringList { QStringLiteral("fraHowToUse"), QStringLiteral("fraHelpWithZip"),
+            QStringLiteral("fraAboutProgram") }));
 }
 
 void tst_frmHelp::topicAfterExitHelpMenuIsWhereItWas()
@@ -339,8 +338,8 @@ void tst_frmHelp::keyboardFollowsTheTopicOrder()
         w = w->nextInFocusChain();
     } while (w != start && order.size() < 20);
     QCOMPARE(order,
-             (QStringList { "cmdAboutAuthor", "cmdHowToUse", "cmdHelpWithZip", "cmdQuestionsComments", "Command9",
-                            "cmdAboutProgram" }));
+        (QStringList { "cmdAboutAuthor", "cmdHowToUse", "cmdHelpWithZip", "cmdQuestionsComments", "Command9",
+            "cmdAboutProgram" }));
 
     QTest::keyClick(&help, Qt::Key_Escape);
     QVERIFY(help.isVisible());
@@ -410,7 +409,8 @@ void tst_frmHelp::aboutAfterMoveAndCloseOpensAtStoredPlace()
 void tst_frmHelp::windowsCarryTheirIcons()
 {
     const auto sameIcon = [](QWidget *w, const QString &picture, int size) {
-        const QImage shown = w->windowIcon().pixmap(size, size).toImage().convertToFormat(QImage::Format_ARGB32);
+        const QImage shown
+            = w->windowIcon().pixmap(size, size).toImage().convertToFormat(QImage::Format_ARGB32);
         const QImage stored = QImage(picture).convertToFormat(QImage::Format_ARGB32);
         return !stored.isNull() && shown == stored;
     };
@@ -431,8 +431,8 @@ void tst_frmHelp::windowsCarryTheirIcons()
 void tst_frmHelp::everyLabelShowsAllItsText()
 {
     QStringList clipped;
-    for (QWidget *window : { static_cast<QWidget *>(&form<frmHelp>()), static_cast<QWidget *>(&form<frmHelpForm>()),
-                             static_cast<QWidget *>(&form<frmAbout>()) }) {
+    for (QWidget *window : { static_cast<QWidget *>(&form<frmHelp>()),
+             static_cast<QWidget *>(&form<frmHelpForm>()), static_cast<QWidget *>(&form<frmAbout>()) }) {
         for (QLabel *label : window->findChildren<QLabel *>()) {
             if (label->text().isEmpty())
                 continue;
@@ -456,7 +456,7 @@ void tst_frmHelp::everyLabelShowsAllItsText()
             }
             const int widest = QFontMetrics(label->font())
                                    .boundingRect(QRect(0, 0, label->width(), 100000),
-                                                 int(label->alignment()) | Qt::TextWordWrap, label->text())
+                                       int(label->alignment()) | Qt::TextWordWrap, label->text())
                                    .width();
             if (lowestInk < 0 || lowestInk >= label->height() || widest > label->width())
                 clipped << QStringLiteral("%1.%2: ink down to row %3 and %4 px wide in %5x%6")
