@@ -6,7 +6,6 @@
 #include "ui_frmHelpForm.h"
 
 #include <QIcon>
-#include <QKeyEvent>
 #include <QPushButton>
 
 #include <initializer_list>
@@ -66,18 +65,6 @@ void frmHelp::Form_Unload(qint16 &Cancel)
     Q_UNUSED(Cancel)
     // the topics window is left as it is: if it is open, it stays open
     form<frmKestrola>().setEnabled(true);
-}
-
-void frmHelp::keyPressEvent(QKeyEvent *event)
-{
-    // No button is a default button, yet Enter presses the button that has the focus.
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        if (auto *button = qobject_cast<QPushButton *>(focusWidget())) {
-            button->animateClick();
-            return;
-        }
-    }
-    Form<QWidget>::keyPressEvent(event);
 }
 
 void frmHelp::cmdAboutAuthor_Click()

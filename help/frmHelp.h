@@ -22,9 +22,6 @@ public:
     void Form_Load() override;
     void Form_Unload(qint16 &Cancel) override;
 
-protected:
-    void keyPressEvent(QKeyEvent *event) override;
-
 private:
     void wireEvents();
 

@@ -95,9 +95,19 @@ void DriveTable::resetToSystem()
     slot().reset();
 }
 
+void DriveTable::rescan()
+{
+    auto &t = slot();
+    if (!t || !t->m_system)
+        return;
+    // the process's current drive and folder stay what they were at start-up
+    t->m_drives = systemTable().m_drives;
+}
+
 DriveTable DriveTable::systemTable()
 {
     DriveTable t;
+    t.m_system = true;
     t.m_drives.append(Drive { QLatin1Char('C'), stripSlash(QDir::cleanPath(QDir::homePath())),
                               QStringLiteral("home"), true, false });
 

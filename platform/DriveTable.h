@@ -31,6 +31,8 @@ public:
     static void setDrives(const QList<Drive> &drives, const QString &currentNativeFolder);
     /** Drops an installed table; the next use reads the machine's drives again. */
     static void resetToSystem();
+    /** Reads the machine's volumes again (one may have been mounted or removed); an installed table stays. */
+    static void rescan();
 
     QList<Drive> drives() const { return m_drives; }
     const Drive *drive(QChar letter) const;
@@ -62,6 +64,7 @@ private:
     static DriveTable systemTable();
 
     QList<Drive> m_drives;
+    bool m_system = false;
     QChar m_currentDrive = QLatin1Char('C');
     QString m_currentFolderDos; // of the current drive
     QString m_currentNative;    // native working folder relative paths resolve against

@@ -1,5 +1,6 @@
 #include "Form.h"
 
+#include <QAbstractButton>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QPointer>
@@ -95,6 +96,40 @@ void FormBehaviour::Move(int left, int top)
 void FormBehaviour::centreOnScreen()
 {
     Move((screenWidth() - Width()) / 2, (screenHeight() - Height()) / 2);
+    m_recentre = !m_widget->isVisible() && frameMarginsOf(m_widget).isNull();
+}
+
+void FormBehaviour::noteEvent(QEvent *event)
+{
+    if (!m_recentre)
+        return;
+    switch (event->type()) {
+    case QEvent::Move:
+    case QEvent::Show:
+    case QEvent::WindowActivate:
+        if (m_widget->isVisible() && m_widget->windowHandle()
+            && !m_widget->windowHandle()->frameMargins().isNull()) {
+            m_recentre = false;
+            centreOnScreen();
+        }
+        break;
+    case QEvent::Hide:
+        m_recentre = false;
+        break;
+    default:
+        break;
+    }
+}
+
+bool FormBehaviour::pressFocusedButton(QKeyEvent *event)
+{
+    if (event->key() != Qt::Key_Return && event->key() != Qt::Key_Enter)
+        return false;
+    auto *button = qobject_cast<QAbstractButton *>(m_widget->focusWidget());
+    if (!button || !button->isEnabled() || button->window() != m_widget)
+        return false;
+    button->click();
+    return true;
 }
 
 int FormBehaviour::screenWidth()

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QWidget>
 
 #include <typeindex>
@@ -42,9 +43,15 @@ protected:
     explicit FormBehaviour(QWidget *self) : m_widget(self) { }
     /** Called from the window's close event: applies the close handler and unloads the window. */
     void handleClose(QCloseEvent *event);
+    /** Sees the window's events first: keeps it centred once its frame is known. */
+    void noteEvent(QEvent *event);
+    /** Enter presses the button that has the focus, as no button is the window's default. */
+    bool pressFocusedButton(QKeyEvent *event);
 
 private:
     QWidget *m_widget;
+    // centred before the window manager had framed it: centre again once the frame is known
+    bool m_recentre = false;
 };
 
 /** Base of every window class: a Qt widget class with the shared behaviour. */
@@ -59,6 +66,16 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override { handleClose(event); }
+    bool event(QEvent *event) override
+    {
+        noteEvent(event);
+        return Base::event(event);
+    }
+    void keyPressEvent(QKeyEvent *event) override
+    {
+        if (!pressFocusedButton(event))
+            Base::keyPressEvent(event);
+    }
 };
 
 namespace detail {

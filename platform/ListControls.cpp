@@ -140,6 +140,7 @@ void DriveListBox::setDrive(const QString &text)
 
 void DriveListBox::Refresh()
 {
+    DriveTable::rescan();
     const QVariant letter = itemData(currentIndex());
     fill(letter.isValid() ? letter.toChar() : QChar());
 }

@@ -49,6 +49,7 @@ private Q_SLOTS:
     void startsOnTheCurrentDriveButShowsCRoot();
     void startsWhenDriveCCannotBeRead();
     void filterBoxOffersTwoEntries();
+    void enterPressesTheFocusedButton();
 
     void driveChangeMovesTheLists();
     void singleClickOpensFolders();
@@ -180,6 +181,20 @@ void tst_frmKestrola::filterBoxOffersTwoEntries()
     QCOMPARE(filter->itemText(1), QStringLiteral("Zip files (*.zip)"));
     QCOMPARE(filter->currentText(), QStringLiteral("All files (*.*)"));
     QCOMPARE(ui().filFiles->Pattern(), QStringLiteral("*.*"));
+}
+
+void tst_frmKestrola::enterPressesTheFocusedButton()
+{
+    QWidget *button = testsupport::child(&mainWindow(), "cmdFileSize");
+    button->setFocus();
+    m_services->answer(vbOK);
+    QTest::keyClick(button, Qt::Key_Return);
+    QCOMPARE(m_services->boxes.size(), 1);
+    QCOMPARE(m_services->boxes.first().prompt, QStringLiteral("You must first select a file!"));
+    // Esc is nobody's: nothing happens
+    QTest::keyClick(button, Qt::Key_Escape);
+    QCOMPARE(m_services->boxes.size(), 1);
+    QVERIFY(mainWindow().isVisible());
 }
 
 void tst_frmKestrola::driveChangeMovesTheLists()

@@ -25,10 +25,12 @@ const QString UnZipFailure = QStringLiteral(
     "Cannot UnZip!!  Please make sure that you have a recent version of 'pkunzip' for DOS--and that it is located in "
     "the DIRECTORY in which you INSTALLED Kestrola.  Also make sure that the selected file is a *.zip file!");
 
+// Where a shown window's frame must be for the whole window to be centred.
 QPoint centredPosition(QWidget *w)
 {
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
-    return QPoint((screen.width() - w->width()) / 2, (screen.height() - w->height()) / 2);
+    const QRect frame = w->frameGeometry();
+    return QPoint((screen.width() - frame.width()) / 2, (screen.height() - frame.height()) / 2);
 }
 
 } // namespace
