@@ -4,6 +4,7 @@
 #include "fileobj/CFile95.h"
 #include "help/frmAbout.h"
 #include "help/frmHelp.h"
+#include "Pictures.h"
 #include "platform/ListControls.h"
 #include "platform/Services.h"
 #include "ui_frmKestrola.h"
@@ -33,6 +34,8 @@ void reportUnopenableFolder(const QString &path)
 frmKestrola::frmKestrola() : m_ui(std::make_unique<Ui::frmKestrola>())
 {
     m_ui->setupUi(this);
+    setWindowIcon(pictures::applicationIcon());
+    m_ui->Image1->setPixmap(pictures::banner());
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     layout()->setSizeConstraint(QLayout::SetFixedSize);

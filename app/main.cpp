@@ -1,5 +1,6 @@
 // Kestrola: load the main window, show it, and wait for events until the program ends.
 #include "app/frmKestrola.h"
+#include "Pictures.h"
 #include "platform/Look.h"
 
 #include <QApplication>
@@ -34,7 +35,7 @@ int main(int argc, char **argv)
     const bool styleAsked = platform::styleRequested(argc, argv);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Kestrola"));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/pictures/kestrola-32.png")));
+    QApplication::setWindowIcon(pictures::applicationIcon());
     QApplication::setQuitOnLastWindowClosed(false);
     platform::applyClassicLook(app, styleAsked);
 

@@ -1,5 +1,6 @@
 #include "frmAbout.h"
 
+#include "Pictures.h"
 #include "ui_frmAbout.h"
 
 #include <QIcon>
@@ -12,9 +13,7 @@ frmAbout::frmAbout()
     m_ui->setupUi(this);
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
         | Qt::WindowCloseButtonHint);
-    QIcon icon = windowIcon();
-    icon.addFile(QStringLiteral(":/pictures/kestrola-16.png"), QSize(16, 16));
-    setWindowIcon(icon);
+    setWindowIcon(pictures::applicationIcon());
 
     QFont title = m_ui->Label1->font();
     title.setPointSizeF(14.25);

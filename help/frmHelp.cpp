@@ -2,6 +2,7 @@
 
 #include "app/frmKestrola.h"
 #include "frmHelpForm.h"
+#include "Pictures.h"
 #include "ui_frmHelp.h"
 #include "ui_frmHelpForm.h"
 
@@ -34,9 +35,9 @@ frmHelp::frmHelp()
     m_ui->setupUi(this);
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
         | Qt::WindowCloseButtonHint);
-    QIcon icon = windowIcon();
-    icon.addFile(QStringLiteral(":/pictures/question-16.png"), QSize(16, 16));
-    setWindowIcon(icon);
+    setWindowIcon(pictures::questionIcon());
+    m_ui->Image2->setPixmap(pictures::banner());
+    m_ui->Image1->setPixmap(pictures::questionMark());
 
     QFont title = m_ui->Label1->font();
     title.setPointSizeF(13.5);

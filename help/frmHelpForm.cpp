@@ -1,5 +1,6 @@
 #include "frmHelpForm.h"
 
+#include "Pictures.h"
 #include "ui_frmHelpForm.h"
 
 #include <QColor>
@@ -27,9 +28,7 @@ frmHelpForm::frmHelpForm()
     m_ui->setupUi(this);
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
         | Qt::WindowCloseButtonHint);
-    QIcon icon = windowIcon();
-    icon.addFile(QStringLiteral(":/pictures/kestrola-16.png"), QSize(16, 16));
-    setWindowIcon(icon);
+    setWindowIcon(pictures::applicationIcon());
 
     makeGrey(m_ui->fraAboutProgram);
     makeGrey(m_ui->fraAboutAuthor);

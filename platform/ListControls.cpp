@@ -1,5 +1,6 @@
 #include "ListControls.h"
 
+#include "ClassicIcons.h"
 #include "DirReader.h"
 #include "DriveTable.h"
 #include "Services.h"
@@ -101,11 +102,9 @@ void DriveListBox::fill(QChar select)
 {
     m_filling = true;
     clear();
-    const QIcon hd = style()->standardIcon(QStyle::SP_DriveHDIcon);
-    const QIcon removable = style()->standardIcon(QStyle::SP_DriveFDIcon);
     for (const platform::Drive &d : DriveTable::instance().drives()) {
         const bool fixed = d.letter == QLatin1Char('C') || d.letter == QLatin1Char('Z');
-        addItem(fixed ? hd : removable, DriveTable::designation(d), QVariant(d.letter));
+        addItem(driveIcon(!fixed), DriveTable::designation(d), QVariant(d.letter));
     }
     int index = indexOfLetter(select);
     if (index < 0)
@@ -162,12 +161,8 @@ QVariant FolderModel::data(const QModelIndex &index, int role) const
         return m_names.at(row);
     case Qt::ToolTipRole:
         return m_paths.at(row);
-    case Qt::DecorationRole: {
-        // looked up once: the style may search the icon theme for them
-        static const QIcon open = QApplication::style()->standardIcon(QStyle::SP_DirOpenIcon);
-        static const QIcon closed = QApplication::style()->standardIcon(QStyle::SP_DirClosedIcon);
-        return row <= m_openRow ? open : closed;
-    }
+    case Qt::DecorationRole:
+        return folderIcon(row <= m_openRow);
     case LevelRole:
         return m_levels.at(row);
     default:

@@ -2,17 +2,56 @@
 
 #include <QApplication>
 #include <QFont>
+#include <QPainter>
+#include <QPixmap>
+#include <QProxyStyle>
 #include <QStyleFactory>
 
 #include <cstring>
 
 namespace platform {
 
+namespace {
+
+/**
+ * The classic style, with the menu bar's overflow chevron drawn here: the style would load it from a
+ * picture file, and reading the first picture file makes Qt load every image plugin it has, which
+ * costs more at start-up than building the main window.
+ */
+class ClassicStyle : public QProxyStyle
+{
+public:
+    using QProxyStyle::QProxyStyle;
+
+    QIcon standardIcon(StandardPixmap which, const QStyleOption *option, const QWidget *widget) const override
+    {
+        if (which != SP_ToolBarHorizontalExtensionButton && which != SP_ToolBarVerticalExtensionButton)
+            return QProxyStyle::standardIcon(which, option, widget);
+        QPixmap chevron(8, 8);
+        chevron.fill(Qt::transparent);
+        QPainter p(&chevron);
+        p.setPen(Qt::black);
+        for (int i = 0; i < 2; ++i) {
+            const int x = 1 + 4 * i;
+            if (which == SP_ToolBarHorizontalExtensionButton) {
+                p.drawLine(x, 1, x + 2, 3);
+                p.drawLine(x + 2, 4, x, 6);
+            } else {
+                p.drawLine(1, x, 3, x + 2);
+                p.drawLine(4, x + 2, 6, x);
+            }
+        }
+        return QIcon(chevron);
+    }
+};
+
+} // namespace
+
 void applyClassicLook(QApplication &app, bool styleRequested)
 {
     if (!styleRequested) {
         if (QStyle *classic = QStyleFactory::create(QStringLiteral("Windows")))
-            QApplication::setStyle(classic);
+            QApplication::setStyle(new ClassicStyle(classic));
     }
     QFont dialog(QStringLiteral("Liberation Sans"));
     dialog.setPointSizeF(8.25);

@@ -1,6 +1,7 @@
 #include "frmUnZip.h"
 
 #include "ExpansionCommand.h"
+#include "Pictures.h"
 #include "app/BrowserRules.h"
 #include "app/frmKestrola.h"
 #include "fileobj/CFile95.h"
@@ -14,6 +15,8 @@ using namespace platform;
 frmUnZip::frmUnZip() : m_ui(std::make_unique<Ui::frmUnZip>())
 {
     m_ui->setupUi(this);
+    setWindowIcon(pictures::applicationIcon());
+    m_ui->Image1->setPixmap(pictures::banner());
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowCloseButtonHint);
     QFont title = m_ui->lblTitle->font();

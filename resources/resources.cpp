@@ -1,4 +1,0 @@
-// Anchors the compiled-in pictures in their own library.
-namespace kestrola {
-int resourcesLinked() { return 1; }
-}
