@@ -1,20 +1,12 @@
 #include "CFile95.h"
 
+#include "platform/DriveTable.h"
+#include "platform/Services.h"
 #include "platform/ShortName.h"
 
-namespace {
+#include <QFileInfo>
 
-// Leading and trailing spaces only; tabs and other blanks are part of the name.
-QString trimSpaces(const QString &text)
-{
-    qsizetype first = 0;
-    qsizetype last = text.size();
-    while (first < last && text.at(first) == QLatin1Char(' '))
-        ++first;
-    while (last > first && text.at(last - 1) == QLatin1Char(' '))
-        --last;
-    return text.mid(first, last - first);
-}
+namespace {
 
 constexpr int kShortBufferSize = 255;
 
@@ -22,7 +14,12 @@ constexpr int kShortBufferSize = 255;
 
 void CFile95::Delete()
 {
-    const QString name = trimSpaces(Name);
+    QString name = platform::Trim(Name);
+    // A file may really be called "notes.txt " (the list shows it so): trimmed, its name would send
+    // another file to the trash, so a name that exists as it stands goes to the shell untrimmed.
+    if (name != Name && !Name.contains(QChar(0))
+        && QFileInfo(platform::DriveTable::instance().toNative(Name)).exists())
+        name = Name;
     // A NUL inside the name would end it early and turn the rest into a second name for the shell;
     // such a name names no file, so the shell gets a list with no name and says so.
     m_from = name.contains(QChar(0)) ? QByteArray() : name.toUtf8();

@@ -106,6 +106,7 @@ private slots:
     void confirmationNamesTheFullPath();
     void trashKeepsWhereTheFileCameFrom();
     void folderGoesToTheTrashWhole();
+    void nameEndingInASpaceTrashesThatFile();
     void shellReportsWhatItCannotDelete_data();
     void shellReportsWhatItCannotDelete();
     void shellReportsMissingPermission();
@@ -351,6 +352,18 @@ void tst_CFile95::folderGoesToTheTrashWhole()
     QVERIFY(!QFileInfo::exists(nativeOnC(QStringLiteral("Old Stuff"))));
     QVERIFY(QFile::exists(trashFiles() + QStringLiteral("/Old Stuff/inside/note.txt")));
     QVERIFY(QFile::exists(trashInfo() + QStringLiteral("/Old Stuff.trashinfo")));
+}
+
+void tst_CFile95::nameEndingInASpaceTrashesThatFile()
+{
+    QVERIFY(writeFile(nativeOnC(QStringLiteral("TEMP/A.ZIP ")), "the one chosen"));
+    AnsweredBoxes shell({ vbYes });
+    CFile95 f;
+    f.Name = QStringLiteral("C:\\TEMP\\A.ZIP ");
+    f.Delete();
+    QCOMPARE(QByteArray(record(f).pFrom, 17), QByteArray("C:\\TEMP\\A.ZIP \0\0", 17));
+    QVERIFY(!QFileInfo::exists(nativeOnC(QStringLiteral("TEMP/A.ZIP "))));
+    QVERIFY(QFileInfo::exists(nativeOnC(QStringLiteral("TEMP/A.ZIP"))));
 }
 
 void tst_CFile95::shellReportsWhatItCannotDelete_data()
