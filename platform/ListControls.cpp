@@ -144,6 +144,41 @@ void DriveListBox::Refresh()
     fill(letter.isValid() ? letter.toChar() : QChar());
 }
 
+// ---- what both lists share
+
+PathListView::PathListView(QWidget *parent) : QListView(parent)
+{
+    configureList(this);
+    m_path = DriveTable::instance().currentDosFolder();
+}
+
+bool PathListView::movePath(const QString &path)
+{
+    const QString dos = fullDosPath(path, m_path);
+    openableNative(dos);
+    if (dos == m_path)
+        return false;
+    m_path = dos;
+    reload();
+    return true;
+}
+
+void PathListView::setListModel(QAbstractItemModel *model)
+{
+    setModel(model);
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        if (!m_reloading)
+            Q_EMIT Click();
+    });
+}
+
+void PathListView::reload()
+{
+    m_reloading = true;
+    readEntries();
+    m_reloading = false;
+}
+
 // ---- folder list
 
 int FolderModel::rowCount(const QModelIndex &parent) const
@@ -210,28 +245,17 @@ QString FolderModel::pathAt(int row) const
     return row >= 0 && row < m_paths.size() ? m_paths.at(row) : QString();
 }
 
-DirListBox::DirListBox(QWidget *parent) : QListView(parent), m_model(new FolderModel(this))
+DirListBox::DirListBox(QWidget *parent) : PathListView(parent), m_model(new FolderModel(this))
 {
-    configureList(this);
-    setModel(m_model);
+    setListModel(m_model);
     setItemDelegate(new IndentDelegate(this));
-    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
-        if (!m_reloading)
-            Q_EMIT Click();
-    });
-    m_path = DriveTable::instance().currentDosFolder();
     reload();
 }
 
 void DirListBox::setPath(const QString &path)
 {
-    const QString dos = fullDosPath(path, m_path);
-    openableNative(dos);
-    if (dos == m_path)
-        return;
-    m_path = dos;
-    reload();
-    Q_EMIT Change();
+    if (movePath(path))
+        Q_EMIT Change();
 }
 
 int DirListBox::ListIndex() const
@@ -255,16 +279,9 @@ void DirListBox::Refresh()
     reload();
 }
 
-void DirListBox::reload()
+void DirListBox::readEntries()
 {
-    m_reloading = true;
     m_model->load(m_path);
-    highlightOpenFolder();
-    m_reloading = false;
-}
-
-void DirListBox::highlightOpenFolder()
-{
     // the open folder's own row stays current, so that taking the focus never moves the highlight
     const QModelIndex open = m_model->index(m_model->openRow());
     selectionModel()->setCurrentIndex(open, QItemSelectionModel::ClearAndSelect);
@@ -347,27 +364,16 @@ void FileModel::setNames(QStringList names)
     endResetModel();
 }
 
-FileListBox::FileListBox(QWidget *parent) : QListView(parent), m_model(new FileModel(this))
+FileListBox::FileListBox(QWidget *parent) : PathListView(parent), m_model(new FileModel(this))
 {
-    configureList(this);
-    setModel(m_model);
-    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
-        if (!m_reloading)
-            Q_EMIT Click();
-    });
-    m_path = DriveTable::instance().currentDosFolder();
+    setListModel(m_model);
     reload();
 }
 
 void FileListBox::setPath(const QString &path)
 {
-    const QString dos = fullDosPath(path, m_path);
-    openableNative(dos);
-    if (dos == m_path)
-        return;
-    m_path = dos;
-    reload();
-    Q_EMIT PathChange();
+    if (movePath(path))
+        Q_EMIT PathChange();
 }
 
 void FileListBox::setPattern(const QString &pattern)
@@ -397,13 +403,11 @@ void FileListBox::Refresh()
     reload();
 }
 
-void FileListBox::reload()
+void FileListBox::readEntries()
 {
-    m_reloading = true;
     const QString native = DriveTable::instance().toNative(m_path);
     m_model->setNames(readFolder(native, m_pattern, int(ListWhat::Files)).files);
     selectionModel()->clear();
-    m_reloading = false;
 }
 
 } // namespace platform

@@ -33,6 +33,40 @@ private:
     int m_lastIndex = -1;
 };
 
+/** What the folder list and the file list share: an open folder, and a highlight the user moves. */
+class PathListView : public QListView
+{
+    Q_OBJECT
+public:
+    explicit PathListView(QWidget *parent = nullptr);
+
+    /** The open folder: "C:\" at a drive root, "C:\DATA" below it. */
+    QString Path() const { return m_path; }
+
+Q_SIGNALS:
+    /** The highlight moved, by a click or the arrow keys; re-reading the list raises nothing. */
+    void Click();
+
+protected:
+    /** Sets the model and watches the highlight in it. */
+    void setListModel(QAbstractItemModel *model);
+    /**
+     * Moves the list to a folder given as a full path, a drive ("c:", "c: [label]") meaning that drive's
+     * current folder, or a path relative to the open folder, and re-reads it. Returns false when it is
+     * already there. Throws Failure, leaving the list as it was, when the drive is not ready or the
+     * folder cannot be opened.
+     */
+    bool movePath(const QString &path);
+    /** Reads the open folder afresh, without raising Click. */
+    void reload();
+    virtual void readEntries() = 0;
+
+    QString m_path;
+
+private:
+    bool m_reloading = false;
+};
+
 /** Model of the folder list: the open folder's ancestors, the folder itself and its subfolders. */
 class FolderModel : public QAbstractListModel
 {
@@ -54,19 +88,13 @@ private:
 };
 
 /** The folder list: one open folder, shown with its ancestors and its subfolders. */
-class DirListBox : public QListView
+class DirListBox : public PathListView
 {
     Q_OBJECT
 public:
     explicit DirListBox(QWidget *parent = nullptr);
 
-    /** The open folder: "C:\" at a drive root, "C:\DATA" below it. */
-    QString Path() const { return m_path; }
-    /**
-     * Opens a folder given as a full path, or a drive ("c:", "c: [label]") meaning that drive's
-     * current folder. Raises Change only when the path really changes. Throws Failure, leaving the
-     * path as it was, when the drive is not ready or the folder cannot be opened.
-     */
+    /** Opens a folder (see movePath); raises Change only when the path really changes. */
     void setPath(const QString &path);
     /** The highlighted entry's index, and the path of the entry at an index. */
     int ListIndex() const;
@@ -77,7 +105,6 @@ public:
 
 Q_SIGNALS:
     void Change();
-    void Click();
     void MouseUp();
 
 protected:
@@ -88,13 +115,10 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
-    void reload();
-    void highlightOpenFolder();
+    void readEntries() override;
     void openHighlighted();
 
     FolderModel *m_model;
-    QString m_path;
-    bool m_reloading = false;
 };
 
 /** Model of the file list: a plain list of names. */
@@ -113,14 +137,13 @@ private:
 };
 
 /** The file list: the files of one folder that match a pattern; hidden files and folders left out. */
-class FileListBox : public QListView
+class FileListBox : public PathListView
 {
     Q_OBJECT
 public:
     explicit FileListBox(QWidget *parent = nullptr);
 
-    QString Path() const { return m_path; }
-    /** Shows another folder: re-reads and raises PathChange when the path really changes. */
+    /** Shows another folder (see movePath); raises PathChange when the path really changes. */
     void setPath(const QString &path);
     QString Pattern() const { return m_pattern; }
     /** Changes the pattern and re-reads. */
@@ -133,16 +156,13 @@ public:
     void Refresh();
 
 Q_SIGNALS:
-    void Click();
     void PathChange();
 
 private:
-    void reload();
+    void readEntries() override;
 
     FileModel *m_model;
-    QString m_path;
     QString m_pattern = QStringLiteral("*.*");
-    bool m_reloading = false;
 };
 
 } // namespace platform
