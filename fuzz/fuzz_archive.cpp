@@ -5,6 +5,7 @@
 
 #include <libdeflate.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -26,10 +27,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         if (!pkunzip::isValidUtf8(name))
             std::abort(); // names on disk are always UTF-8
         const pkunzip::SafePath safe = pkunzip::checkEntryName(name);
-        for (const std::string &part : safe.parts) {
-            if (part.empty() || part == "." || part == ".." || part.find('/') != std::string::npos
-                || part.find('\\') != std::string::npos)
-                std::abort(); // never a part that could climb out or hide a separator
+        if (!safe.refusal && !safe.path.empty()) {
+            // every part is a plain name: never empty, ".", ".." or holding a backslash
+            const std::string_view path = safe.path;
+            for (size_t start = 0;;) {
+                const size_t stop = std::min(path.find('/', start), path.size());
+                const std::string_view part = path.substr(start, stop - start);
+                if (part.empty() || part == "." || part == ".." || part.find('\\') != std::string_view::npos)
+                    std::abort();
+                if (stop == path.size()) {
+                    if (part != safe.name())
+                        std::abort();
+                    break;
+                }
+                start = stop + 1;
+            }
         }
         (void)pkunzip::printableName(name);
         const char *problem = nullptr;

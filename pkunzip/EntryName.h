@@ -3,7 +3,6 @@
 
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace pkunzip {
 
@@ -23,9 +22,17 @@ std::string entryNameUtf8(const ZipEntry &entry);
 
 /** A name checked for use below the destination folder. */
 struct SafePath {
-    std::vector<std::string> parts; // folder names, then the last name; never "", "." or ".."; empty for "./"
+    std::string path; // its parts joined by "/": never "", "." or ".."; empty for "./" (the destination)
+    size_t nameStart = 0; // where the last part starts in path
     bool folder = false; // the name ends in a separator
     const char *refusal = nullptr; // why the name cannot be used, or nullptr
+
+    /** The folder part ("" at the top), and the last part. */
+    std::string_view parent() const
+    {
+        return std::string_view(path).substr(0, nameStart ? nameStart - 1 : 0);
+    }
+    std::string_view name() const { return std::string_view(path).substr(nameStart); }
 };
 
 /**

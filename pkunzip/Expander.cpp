@@ -15,7 +15,9 @@
 #include <unordered_map>
 
 #include <fcntl.h>
+#include <linux/openat2.h>
 #include <sched.h>
+#include <sys/syscall.h>
 #include <sys/mman.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -34,164 +36,201 @@ namespace pkunzip {
 
 namespace {
 
-    // Entries at least this large are inflated straight into a mapping of the output file; smaller ones
-    // into a per-worker buffer that is written in one call.
-    constexpr uint64_t kMapThreshold = 4u << 20;
-    // From this size a helper thread faults the output pages in ahead of the inflater.
-    constexpr uint64_t kPopulateThreshold = 32u << 20;
-    constexpr size_t kPopulateChunk = 8u << 20;
-    constexpr uint64_t kLinkTargetMax = 4096;
-    constexpr int kLinkHopsMax = 40;
+// Entries at least this large are inflated straight into a mapping of the output file; smaller ones
+// into a per-worker buffer that is written in one call.
+constexpr uint64_t kMapThreshold = 4u << 20;
+// From this size a helper thread faults the output pages in ahead of the inflater.
+constexpr uint64_t kPopulateThreshold = 32u << 20;
+constexpr size_t kPopulateChunk = 8u << 20;
+constexpr uint64_t kLinkTargetMax = 4096;
+constexpr int kLinkHopsMax = 40;
 
-    // A mapped file that shrinks, or a full file system behind a mapping, raises SIGBUS on access. The
-    // thread touching a mapping arms a jump buffer so that the fault becomes an error for that entry.
-    thread_local sigjmp_buf *t_busJump = nullptr;
+// A mapped file that shrinks, or a full file system behind a mapping, raises SIGBUS on access. The
+// thread touching a mapping arms a jump buffer so that the fault becomes an error for that entry.
+thread_local sigjmp_buf *t_busJump = nullptr;
 
-    void onBusError(int sig)
-    {
-        if (sigjmp_buf *jump = t_busJump)
-            siglongjmp(*jump, 1);
-        signal(sig, SIG_DFL);
-        raise(sig);
+void onBusError(int sig)
+{
+    if (sigjmp_buf *jump = t_busJump)
+        siglongjmp(*jump, 1);
+    signal(sig, SIG_DFL);
+    raise(sig);
+}
+
+void installBusHandler()
+{
+    struct sigaction sa = {};
+    sa.sa_handler = onBusError;
+    sa.sa_flags = SA_NODEFER; // the handler jumps out; the signal must not stay blocked afterwards
+    sigemptyset(&sa.sa_mask);
+    sigaction(SIGBUS, &sa, nullptr);
+}
+
+// Runs f; returns false when a SIGBUS on a mapping interrupted it. Whatever f was writing is then void.
+template <typename F> bool runGuarded(F &&f)
+{
+    sigjmp_buf jump;
+    if (sigsetjmp(jump, 0) != 0) {
+        t_busJump = nullptr;
+        return false;
     }
+    t_busJump = &jump;
+    f();
+    t_busJump = nullptr;
+    return true;
+}
 
-    void installBusHandler()
-    {
-        struct sigaction sa = {};
-        sa.sa_handler = onBusError;
-        sa.sa_flags = SA_NODEFER; // the handler jumps out; the signal must not stay blocked afterwards
-        sigemptyset(&sa.sa_mask);
-        sigaction(SIGBUS, &sa, nullptr);
+// Whether the kernel has openat2 (Linux 5.6 and later, and not filtered away).
+std::atomic<int> g_openat2{-1};
+
+/**
+ * Opens a name directly inside dirFd and nowhere else: with openat2 the kernel itself refuses ".."
+ * and any link on the way, so even a name that slipped past the checks cannot leave the folder.
+ */
+int openBeneath(int dirFd, const char *name, int flags, mode_t mode = 0)
+{
+    if (g_openat2.load(std::memory_order_relaxed) != 0) {
+        open_how how = {};
+        how.flags = uint64_t(flags | O_NOFOLLOW | O_CLOEXEC);
+        how.mode = (flags & O_CREAT) ? mode : 0;
+        how.resolve = RESOLVE_BENEATH | RESOLVE_NO_SYMLINKS | RESOLVE_NO_MAGICLINKS;
+        const int fd = int(::syscall(SYS_openat2, dirFd, name, &how, sizeof how));
+        if (fd >= 0 || (errno != ENOSYS && errno != EPERM)) {
+            g_openat2.store(1, std::memory_order_relaxed);
+            return fd;
+        }
+        if (g_openat2.load(std::memory_order_relaxed) == 1)
+            return fd; // openat2 works here: this EPERM is the real answer
+        g_openat2.store(0, std::memory_order_relaxed);
     }
+    return ::openat(dirFd, name, flags | O_NOFOLLOW | O_CLOEXEC, mode);
+}
 
-    // Runs f; returns false when a SIGBUS on a mapping interrupted it. Whatever f was writing is then void.
-    template <typename F> bool runGuarded(F &&f)
-    {
-        sigjmp_buf jump;
-        if (sigsetjmp(jump, 0) != 0) {
-            t_busJump = nullptr;
+std::string quoted(const std::string &s) { return "\"" + s + "\""; }
+
+std::string errnoText(int err) { return std::strerror(err); }
+
+bool writeAll(int fd, const uint8_t *p, uint64_t n, int *err)
+{
+    while (n > 0) {
+        const ssize_t w = ::write(fd, p, n > (1u << 30) ? (1u << 30) : size_t(n));
+        if (w < 0) {
+            if (errno == EINTR)
+                continue;
+            *err = errno;
             return false;
         }
-        t_busJump = &jump;
-        f();
-        t_busJump = nullptr;
-        return true;
+        p += w;
+        n -= uint64_t(w);
     }
+    return true;
+}
 
-    std::string quoted(const std::string &s) { return "\"" + s + "\""; }
+std::string methodName(uint16_t method)
+{
+    switch (method) {
+    case 1:
+        return "Shrink";
+    case 6:
+        return "Implode";
+    case 9:
+        return "Deflate64";
+    case 12:
+        return "BZIP2";
+    case 14:
+        return "LZMA";
+    case 93:
+        return "Zstandard";
+    case 95:
+        return "XZ";
+    case 98:
+        return "PPMd";
+    default:
+        return "method " + std::to_string(method);
+    }
+}
 
-    std::string errnoText(int err) { return std::strerror(err); }
+std::string sizeText(uint64_t bytes)
+{
+    char buf[64];
+    if (bytes >= (1ull << 30))
+        snprintf(buf, sizeof buf, "%.1f GiB", double(bytes) / double(1ull << 30));
+    else if (bytes >= (1u << 20))
+        snprintf(buf, sizeof buf, "%.1f MiB", double(bytes) / double(1u << 20));
+    else if (bytes >= 1024)
+        snprintf(buf, sizeof buf, "%.1f KiB", double(bytes) / 1024.0);
+    else
+        snprintf(buf, sizeof buf, "%llu bytes", static_cast<unsigned long long>(bytes));
+    return buf;
+}
 
-    bool writeAll(int fd, const uint8_t *p, uint64_t n, int *err)
+unsigned availableProcessors()
+{
+    cpu_set_t set;
+    if (sched_getaffinity(0, sizeof set, &set) == 0) {
+        const int n = CPU_COUNT(&set);
+        if (n > 0)
+            return unsigned(n);
+    }
+    const unsigned n = std::thread::hardware_concurrency();
+    return n ? n : 1;
+}
+
+// The modification time an entry carries: extended timestamp, else NTFS time, else the DOS local time.
+class EntryTime {
+public:
+    EntryTime() { tzset(); }
+
+    bool get(const ZipEntry &e, timespec *t)
     {
-        while (n > 0) {
-            const ssize_t w = ::write(fd, p, n > (1u << 30) ? (1u << 30) : size_t(n));
-            if (w < 0) {
-                if (errno == EINTR)
-                    continue;
-                *err = errno;
-                return false;
-            }
-            p += w;
-            n -= uint64_t(w);
-        }
-        return true;
-    }
-
-    std::string methodName(uint16_t method)
-    {
-        switch (method) {
-        case 1:
-            return "Shrink";
-        case 6:
-            return "Implode";
-        case 9:
-            return "Deflate64";
-        case 12:
-            return "BZIP2";
-        case 14:
-            return "LZMA";
-        case 93:
-            return "Zstandard";
-        case 95:
-            return "XZ";
-        case 98:
-            return "PPMd";
-        default:
-            return "method " + std::to_string(method);
-        }
-    }
-
-    std::string sizeText(uint64_t bytes)
-    {
-        char buf[64];
-        if (bytes >= (1ull << 30))
-            snprintf(buf, sizeof buf, "%.1f GiB", double(bytes) / double(1ull << 30));
-        else if (bytes >= (1u << 20))
-            snprintf(buf, sizeof buf, "%.1f MiB", double(bytes) / double(1u << 20));
-        else if (bytes >= 1024)
-            snprintf(buf, sizeof buf, "%.1f KiB", double(bytes) / 1024.0);
-        else
-            snprintf(buf, sizeof buf, "%llu bytes", static_cast<unsigned long long>(bytes));
-        return buf;
-    }
-
-    unsigned availableProcessors()
-    {
-        cpu_set_t set;
-        if (sched_getaffinity(0, sizeof set, &set) == 0) {
-            const int n = CPU_COUNT(&set);
-            if (n > 0)
-                return unsigned(n);
-        }
-        const unsigned n = std::thread::hardware_concurrency();
-        return n ? n : 1;
-    }
-
-    // The modification time an entry carries: extended timestamp, else NTFS time, else the DOS local time.
-    class EntryTime {
-    public:
-        bool get(const ZipEntry &e, timespec *t)
-        {
-            if (e.hasUnixTime) {
-                *t = { time_t(e.unixMtime), 0 };
-                return true;
-            }
-            if (e.hasNtfsTime) {
-                constexpr uint64_t kEpochDiff = 116444736000000000ull; // 1601 to 1970 in 100 ns ticks
-                if (e.ntfsMtime < kEpochDiff)
-                    return false;
-                const uint64_t ticks = e.ntfsMtime - kEpochDiff;
-                *t = { time_t(ticks / 10000000), long(ticks % 10000000) * 100 };
-                return true;
-            }
-            const unsigned day = e.dosDate & 31, month = (e.dosDate >> 5) & 15;
-            const unsigned hour = e.dosTime >> 11, minute = (e.dosTime >> 5) & 63,
-                           second = (e.dosTime & 31) * 2;
-            if (day == 0 || month == 0 || month > 12 || hour > 23 || minute > 59 || second > 59)
-                return false;
-            // mktime is slow; archives share a handful of hours, so remember the last one.
-            const uint32_t key = (uint32_t(e.dosDate) << 5) | hour;
-            if (key != m_key) {
-                struct tm tm = {};
-                tm.tm_year = int((e.dosDate >> 9) + 80);
-                tm.tm_mon = int(month - 1);
-                tm.tm_mday = int(day);
-                tm.tm_hour = int(hour);
-                tm.tm_isdst = -1;
-                m_hourStart = mktime(&tm);
-                m_key = key;
-            }
-            if (m_hourStart == time_t(-1))
-                return false;
-            *t = { m_hourStart + time_t(minute * 60 + second), 0 };
+        if (e.hasUnixTime) {
+            *t = { time_t(e.unixMtime), 0 };
             return true;
         }
+        if (e.hasNtfsTime) {
+            constexpr uint64_t kEpochDiff = 116444736000000000ull; // 1601 to 1970 in 100 ns ticks
+            if (e.ntfsMtime < kEpochDiff)
+                return false;
+            const uint64_t ticks = e.ntfsMtime - kEpochDiff;
+            *t = { time_t(ticks / 10000000), long(ticks % 10000000) * 100 };
+            return true;
+        }
+        const unsigned day = e.dosDate & 31, month = (e.dosDate >> 5) & 15;
+        const unsigned hour = e.dosTime >> 11, minute = (e.dosTime >> 5) & 63, second = (e.dosTime & 31) * 2;
+        if (day == 0 || month == 0 || month > 12 || hour > 23 || minute > 59 || second > 59)
+            return false;
+        // Archives share a handful of hours, so remember the last one.
+        const uint32_t key = (uint32_t(e.dosDate) << 5) | hour;
+        if (key != m_key) {
+            m_hourStart = localHourStart(int((e.dosDate >> 9) + 1980), month, day, hour);
+            m_key = key;
+        }
+        *t = { m_hourStart + time_t(minute * 60 + second), 0 };
+        return true;
+    }
 
-    private:
-        uint32_t m_key = ~0u;
-        time_t m_hourStart = 0;
-    };
+private:
+    // The start of a local hour as seconds since 1970. Not mktime: glibc's looks at /etc/localtime
+    // again on every call, which costs a system call per entry.
+    static time_t localHourStart(int year, unsigned month, unsigned day, unsigned hour)
+    {
+        // days since 1970-01-01 of a proleptic Gregorian date
+        const int y = int(year) - (month <= 2);
+        const int era = (y >= 0 ? y : y - 399) / 400;
+        const unsigned yoe = unsigned(y - era * 400);
+        const unsigned doy = (153 * (month + (month > 2 ? -3 : 9)) + 2) / 5 + day - 1;
+        const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+        const time_t asUtc = (time_t(era) * 146097 + time_t(doe) - 719468) * 86400 + time_t(hour) * 3600;
+        struct tm tm;
+        localtime_r(&asUtc, &tm);
+        time_t t = asUtc - tm.tm_gmtoff;
+        localtime_r(&t, &tm); // near a change of daylight saving time the offset can differ
+        return asUtc - tm.tm_gmtoff;
+    }
+
+    uint32_t m_key = ~0u;
+    time_t m_hourStart = 0;
+};
 
 } // namespace
 
@@ -410,29 +449,68 @@ bool Expander::plan()
     const auto &entries = m_archive.entries();
     m_jobs.reserve(entries.size());
     EntryTime times;
-    std::vector<std::string> folderPaths;
-    std::unordered_map<std::string, int32_t> folderIndex;
-    folderIndex.reserve(entries.size() / 8 + 16);
-    std::vector<std::string> jobFolder; // parent folder path of each job, resolved to an index below
-    jobFolder.reserve(entries.size());
+
+    // Folders are numbered as first met; consecutive entries mostly share one, so remember the last.
+    struct NewFolder {
+        std::string path;
+        int32_t parent;
+    };
+    struct PathHash {
+        using is_transparent = void;
+        size_t operator()(std::string_view s) const { return std::hash<std::string_view> {}(s); }
+    };
+    std::vector<NewFolder> found;
+    std::unordered_map<std::string, int32_t, PathHash, std::equal_to<>> foundIndex;
+    foundIndex.reserve(entries.size() / 8 + 16);
+    std::string lastPath;
+    int32_t lastFolder = -1;
+    const auto folderOf = [&](std::string_view path) {
+        if (path.empty())
+            return int32_t(-1);
+        if (path == lastPath)
+            return lastFolder;
+        // Register the folder and any ancestors not seen yet, outermost first.
+        std::vector<std::string_view> missing;
+        int32_t parent = -1;
+        for (std::string_view p = path;;) {
+            const auto it = foundIndex.find(p);
+            if (it != foundIndex.end()) {
+                parent = it->second;
+                break;
+            }
+            missing.push_back(p);
+            const size_t cut = p.rfind('/');
+            if (cut == std::string_view::npos)
+                break;
+            p = p.substr(0, cut);
+        }
+        for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
+            found.push_back({ std::string(*it), parent });
+            parent = int32_t(found.size() - 1);
+            foundIndex.emplace(std::string(*it), parent);
+        }
+        lastPath.assign(path);
+        lastFolder = parent;
+        return parent;
+    };
 
     for (uint32_t i = 0; i < entries.size(); ++i) {
         const ZipEntry &e = entries[i];
         const std::string utf8 = entryNameUtf8(e);
-        const std::string shown = printableName(utf8);
         const SafePath safe = checkEntryName(utf8);
         if (safe.refusal) {
-            report(quoted(shown) + " was not expanded: " + safe.refusal
+            report(quoted(printableName(utf8)) + " was not expanded: " + safe.refusal
                 + ". Nothing was written for it; if you trust the archive, ask its author for a copy with "
                   "plain relative names.");
             continue;
         }
-        if (safe.parts.empty())
+        if (safe.path.empty())
             continue; // "./": the destination itself
         const uint32_t mode = e.hasUnixMode() ? e.unixMode() : 0;
         const uint32_t type = mode & S_IFMT;
         Job job;
         job.entry = i;
+        job.path = printableName(safe.path);
         if (safe.folder || type == S_IFDIR
             || (!e.hasUnixMode() && (e.externalAttributes & 0x10) && e.size == 0))
             job.kind = Kind::Folder;
@@ -445,26 +523,25 @@ bool Expander::plan()
                 : type == S_IFIFO                                 ? "a named pipe (fifo)"
                 : type == S_IFSOCK                                ? "a socket"
                                                                   : "of an unknown file type";
-            report(quoted(shown) + " was not expanded: it is " + what
+            report(quoted(job.path) + " was not expanded: it is " + what
                 + ", which is never created from an archive. Nothing needs to be done unless you expected a "
                   "regular file there.");
             continue;
         }
         if (job.kind != Kind::Folder) {
             if (e.problem) {
-                report(quoted(shown) + " was not expanded: " + e.problem
+                report(quoted(job.path) + " was not expanded: " + e.problem
                     + ". Download the archive again, or ask its author for a new copy.");
                 continue;
             }
             if (e.encrypted()) {
-                report(quoted(shown)
+                report(quoted(job.path)
                     + " was not expanded: it is protected by a password, which pkunzip.exe cannot open. "
-                      "Expand "
-                      "it with a tool that asks for the password, for example 7z x.");
+                      "Expand it with a tool that asks for the password, for example 7z x.");
                 continue;
             }
             if (e.method != 0 && e.method != 8) {
-                report(quoted(shown) + " was not expanded: it is compressed with " + methodName(e.method)
+                report(quoted(job.path) + " was not expanded: it is compressed with " + methodName(e.method)
                     + ", which pkunzip.exe cannot expand. Expand it with 7z x or bsdtar -xf.");
                 continue;
             }
@@ -475,39 +552,35 @@ bool Expander::plan()
         else
             job.mode = e.hasUnixMode() ? (mode & 0777) : 0666;
         job.hasTime = times.get(e, &job.mtime);
-
-        std::string folder;
-        const size_t parents = job.kind == Kind::Folder ? safe.parts.size() : safe.parts.size() - 1;
-        for (size_t k = 0; k < parents; ++k) {
-            if (k)
-                folder += '/';
-            folder += safe.parts[k];
-            if (folderIndex.emplace(folder, int32_t(folderPaths.size())).second)
-                folderPaths.push_back(folder);
-        }
-        job.name = safe.parts.back();
-        job.path = printableName(
-            job.kind == Kind::Folder ? folder : (folder.empty() ? job.name : folder + "/" + job.name));
-        jobFolder.push_back(folder); // a folder job refers to its own folder, any other to its parent
+        job.name = safe.name();
+        // A folder entry refers to its own folder, anything else to the folder holding it.
+        job.folder = folderOf(job.kind == Kind::Folder ? std::string_view(safe.path) : safe.parent());
         m_jobs.push_back(std::move(job));
     }
 
     // Sorted paths put every folder after its parent, so folders can be made in this order.
-    std::sort(folderPaths.begin(), folderPaths.end());
-    m_folders.resize(folderPaths.size());
-    for (size_t k = 0; k < folderPaths.size(); ++k) {
-        folderIndex[folderPaths[k]] = int32_t(k);
+    std::vector<int32_t> order(found.size());
+    for (size_t k = 0; k < order.size(); ++k)
+        order[k] = int32_t(k);
+    std::sort(
+        order.begin(), order.end(), [&](int32_t a, int32_t b) { return found[a].path < found[b].path; });
+    std::vector<int32_t> rank(found.size());
+    for (size_t k = 0; k < order.size(); ++k)
+        rank[size_t(order[k])] = int32_t(k);
+    m_folders.resize(found.size());
+    for (size_t k = 0; k < order.size(); ++k) {
+        NewFolder &nf = found[size_t(order[k])];
         Folder &f = m_folders[k];
-        const size_t cut = folderPaths[k].rfind('/');
-        f.name = cut == std::string::npos ? folderPaths[k] : folderPaths[k].substr(cut + 1);
-        f.parent = cut == std::string::npos ? -1 : folderIndex.at(folderPaths[k].substr(0, cut));
-        f.path = std::move(folderPaths[k]);
+        f.parent = nf.parent < 0 ? -1 : rank[size_t(nf.parent)];
+        const size_t cut = nf.path.rfind('/');
+        f.name = cut == std::string::npos ? nf.path : nf.path.substr(cut + 1);
+        f.path = std::move(nf.path);
     }
     uint64_t total = 0;
     for (size_t j = 0; j < m_jobs.size(); ++j) {
         Job &job = m_jobs[j];
-        const std::string &folder = jobFolder[j];
-        job.folder = folder.empty() ? -1 : folderIndex.at(folder);
+        if (job.folder >= 0)
+            job.folder = rank[size_t(job.folder)];
         if (job.kind == Kind::Folder && m_folders[size_t(job.folder)].job < 0)
             m_folders[size_t(job.folder)].job = int32_t(j);
         if (job.kind == Kind::File) {
@@ -588,7 +661,7 @@ void Expander::makeFolders()
         if (::mkdirat(parentFd, f.name.c_str(), 0700) == 0)
             f.created = true;
         const int mkdirErr = f.created ? 0 : errno;
-        const int fd = ::openat(parentFd, f.name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        const int fd = openBeneath(parentFd, f.name.c_str(), O_RDONLY | O_DIRECTORY);
         const int openErr = errno;
         if (fd < 0) {
             f.failed = true;
@@ -631,7 +704,7 @@ int Expander::folderFd(int32_t folder, bool *mustClose)
     const int parentFd = folderFd(f.parent, &closeParent);
     if (parentFd < 0)
         return -1;
-    const int fd = ::openat(parentFd, f.name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    const int fd = openBeneath(parentFd, f.name.c_str(), O_RDONLY | O_DIRECTORY);
     if (closeParent)
         ::close(parentFd);
     *mustClose = fd >= 0;
@@ -654,6 +727,7 @@ void Expander::askAboutExisting()
             ::close(dirFd);
         if (!exists || S_ISDIR(st.st_mode))
             return; // a folder in the way is reported when writing
+        job.asked = true;
         if (none)
             return;
         if (all) {
@@ -752,9 +826,9 @@ void Expander::expandFile(Worker &w, const Job &job)
               "Check the destination, then expand again.");
         return;
     }
-    constexpr int flags = O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC;
+    constexpr int flags = O_RDWR | O_CREAT | O_EXCL;
     std::string tmpName;
-    int fd = ::openat(dirFd, job.name.c_str(), flags, job.mode);
+    int fd = openBeneath(dirFd, job.name.c_str(), flags, job.mode);
     if (fd < 0 && errno == EEXIST) {
         struct stat st;
         const bool isDir
@@ -763,7 +837,7 @@ void Expander::expandFile(Worker &w, const Job &job)
             if (isDir)
                 report(quoted(job.path) + " was not expanded: a folder of that name exists in "
                     + destinationName(job) + ". Rename that folder, then expand again.");
-            else if (m_request.askBeforeReplacing)
+            else if (job.asked)
                 report(quoted(job.path) + " was not expanded: the existing file in " + destinationName(job)
                     + " was kept, as you chose. Expand again and answer Yes to replace it.");
             else
@@ -776,7 +850,7 @@ void Expander::expandFile(Worker &w, const Job &job)
         }
         // Write beside it and swap it in at the end, so a failure leaves the existing file as it was.
         tmpName = ".pkunzip-" + std::to_string(::getpid()) + "-" + std::to_string(job.entry) + ".tmp";
-        fd = ::openat(dirFd, tmpName.c_str(), flags, job.mode);
+        fd = openBeneath(dirFd, tmpName.c_str(), flags, job.mode);
     }
     if (fd < 0) {
         const int err = errno;

@@ -82,7 +82,8 @@ private:
         uint32_t entry; // index in the archive
         int32_t folder; // index of the containing folder in m_folders, -1 for the destination itself
         Kind kind;
-        bool replace = false; // the user agreed to replace an existing file of this name
+        bool asked = false; // an existing file of this name was found before writing, and the user answered
+        bool replace = false; // ... and agreed to replace it
         bool hasTime = false;
         mode_t mode = 0;
         timespec mtime {};

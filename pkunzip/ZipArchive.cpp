@@ -6,98 +6,98 @@ namespace pkunzip {
 
 namespace {
 
-    constexpr uint32_t kLocalHeaderSig = 0x04034b50;
-    constexpr uint32_t kCentralHeaderSig = 0x02014b50;
-    constexpr uint32_t kEndSig = 0x06054b50;
-    constexpr uint32_t kEnd64LocatorSig = 0x07064b50;
-    constexpr uint32_t kEnd64Sig = 0x06064b50;
-    constexpr size_t kEndSize = 22;
-    constexpr size_t kEnd64LocatorSize = 20;
-    constexpr size_t kEnd64Size = 56;
-    constexpr size_t kCentralHeaderSize = 46;
-    constexpr size_t kLocalHeaderSize = 30;
+constexpr uint32_t kLocalHeaderSig = 0x04034b50;
+constexpr uint32_t kCentralHeaderSig = 0x02014b50;
+constexpr uint32_t kEndSig = 0x06054b50;
+constexpr uint32_t kEnd64LocatorSig = 0x07064b50;
+constexpr uint32_t kEnd64Sig = 0x06064b50;
+constexpr size_t kEndSize = 22;
+constexpr size_t kEnd64LocatorSize = 20;
+constexpr size_t kEnd64Size = 56;
+constexpr size_t kCentralHeaderSize = 46;
+constexpr size_t kLocalHeaderSize = 30;
 
-    uint16_t le16(const uint8_t *p) { return uint16_t(p[0] | (p[1] << 8)); }
-    uint32_t le32(const uint8_t *p)
-    {
-        return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
-    }
-    uint64_t le64(const uint8_t *p) { return uint64_t(le32(p)) | (uint64_t(le32(p + 4)) << 32); }
+uint16_t le16(const uint8_t *p) { return uint16_t(p[0] | (p[1] << 8)); }
+uint32_t le32(const uint8_t *p)
+{
+    return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
+}
+uint64_t le64(const uint8_t *p) { return uint64_t(le32(p)) | (uint64_t(le32(p + 4)) << 32); }
 
-    // True when [offset, offset + length) lies inside [0, limit), without overflowing.
-    bool within(uint64_t offset, uint64_t length, uint64_t limit)
-    {
-        return offset <= limit && length <= limit - offset;
-    }
+// True when [offset, offset + length) lies inside [0, limit), without overflowing.
+bool within(uint64_t offset, uint64_t length, uint64_t limit)
+{
+    return offset <= limit && length <= limit - offset;
+}
 
-    // Reads the extra fields of one central directory record into the entry.
-    void readExtraFields(const uint8_t *p, size_t length, bool sizeMissing, bool compressedMissing,
-        bool offsetMissing, ZipEntry &e)
-    {
-        bool zip64Seen = false;
-        while (length >= 4) {
-            const uint16_t id = le16(p);
-            const uint16_t len = le16(p + 2);
-            p += 4;
-            length -= 4;
-            if (len > length)
-                break; // a damaged trailing field: ignore the rest, as other readers do
-            const uint8_t *f = p;
-            size_t left = len;
-            switch (id) {
-            case 0x0001: // ZIP64: the 64-bit values of the fields that are saturated, in this order
-                if (zip64Seen)
-                    break;
-                zip64Seen = true;
-                if (sizeMissing && left >= 8) {
-                    e.size = le64(f), f += 8, left -= 8;
-                    sizeMissing = false;
-                }
-                if (compressedMissing && left >= 8) {
-                    e.compressedSize = le64(f), f += 8, left -= 8;
-                    compressedMissing = false;
-                }
-                if (offsetMissing && left >= 8) {
-                    e.localHeaderOffset = le64(f), f += 8, left -= 8;
-                    offsetMissing = false;
-                }
+// Reads the extra fields of one central directory record into the entry.
+void readExtraFields(const uint8_t *p, size_t length, bool sizeMissing, bool compressedMissing,
+    bool offsetMissing, ZipEntry &e)
+{
+    bool zip64Seen = false;
+    while (length >= 4) {
+        const uint16_t id = le16(p);
+        const uint16_t len = le16(p + 2);
+        p += 4;
+        length -= 4;
+        if (len > length)
+            break; // a damaged trailing field: ignore the rest, as other readers do
+        const uint8_t *f = p;
+        size_t left = len;
+        switch (id) {
+        case 0x0001: // ZIP64: the 64-bit values of the fields that are saturated, in this order
+            if (zip64Seen)
                 break;
-            case 0x5455: // extended timestamp; in the central directory it holds the modification time only
-                if (left >= 5 && (f[0] & 1)) {
-                    e.hasUnixTime = true;
-                    e.unixMtime = int64_t(le32(f + 1));
-                }
-                break;
-            case 0x000a: // NTFS: reserved word, then tagged attributes; tag 1 holds mtime, atime, ctime
-                if (left >= 4) {
-                    f += 4, left -= 4;
-                    while (left >= 4) {
-                        const uint16_t tag = le16(f), tagLen = le16(f + 2);
-                        f += 4, left -= 4;
-                        if (tagLen > left)
-                            break;
-                        if (tag == 1 && tagLen >= 24) {
-                            e.hasNtfsTime = true;
-                            e.ntfsMtime = le64(f);
-                        }
-                        f += tagLen, left -= tagLen;
-                    }
-                }
-                break;
-            case 0x7075: // Info-ZIP Unicode Path: version 1, CRC-32 of the stored name, UTF-8 name
-                if (left >= 5 && f[0] == 1
-                    && le32(f + 1) == libdeflate_crc32(0, e.rawName.data(), e.rawName.size()))
-                    e.unicodeName = std::string_view(reinterpret_cast<const char *>(f + 5), left - 5);
-                break;
-            default:
-                break;
+            zip64Seen = true;
+            if (sizeMissing && left >= 8) {
+                e.size = le64(f), f += 8, left -= 8;
+                sizeMissing = false;
             }
-            p += len;
-            length -= len;
+            if (compressedMissing && left >= 8) {
+                e.compressedSize = le64(f), f += 8, left -= 8;
+                compressedMissing = false;
+            }
+            if (offsetMissing && left >= 8) {
+                e.localHeaderOffset = le64(f), f += 8, left -= 8;
+                offsetMissing = false;
+            }
+            break;
+        case 0x5455: // extended timestamp; in the central directory it holds the modification time only
+            if (left >= 5 && (f[0] & 1)) {
+                e.hasUnixTime = true;
+                e.unixMtime = int64_t(le32(f + 1));
+            }
+            break;
+        case 0x000a: // NTFS: reserved word, then tagged attributes; tag 1 holds mtime, atime, ctime
+            if (left >= 4) {
+                f += 4, left -= 4;
+                while (left >= 4) {
+                    const uint16_t tag = le16(f), tagLen = le16(f + 2);
+                    f += 4, left -= 4;
+                    if (tagLen > left)
+                        break;
+                    if (tag == 1 && tagLen >= 24) {
+                        e.hasNtfsTime = true;
+                        e.ntfsMtime = le64(f);
+                    }
+                    f += tagLen, left -= tagLen;
+                }
+            }
+            break;
+        case 0x7075: // Info-ZIP Unicode Path: version 1, CRC-32 of the stored name, UTF-8 name
+            if (left >= 5 && f[0] == 1
+                && le32(f + 1) == libdeflate_crc32(0, e.rawName.data(), e.rawName.size()))
+                e.unicodeName = std::string_view(reinterpret_cast<const char *>(f + 5), left - 5);
+            break;
+        default:
+            break;
         }
-        if (sizeMissing || compressedMissing || offsetMissing)
-            e.problem = "its ZIP64 size record is missing or damaged";
+        p += len;
+        length -= len;
     }
+    if (sizeMissing || compressedMissing || offsetMissing)
+        e.problem = "its ZIP64 size record is missing or damaged";
+}
 
 } // namespace
 

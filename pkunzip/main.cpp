@@ -142,15 +142,15 @@ int runHeadless(const pkunzip::ExpandRequest &request)
     ConsoleObserver console;
     pkunzip::Expander expander(request, console);
     const int status = expander.run();
+    const unsigned files = expander.filesExpanded(), problems = expander.problemCount();
     if (status == pkunzip::ExitOk || status == pkunzip::ExitSomeNotExpanded)
-        std::printf("%u files expanded from %s into %s.\n", expander.filesExpanded(),
+        std::printf("%u %s expanded from %s into %s.\n", files, files == 1 ? "file" : "files",
             request.archiveLabel.c_str(), request.destination.c_str());
     std::fflush(stdout);
     if (status == pkunzip::ExitSomeNotExpanded)
         std::fprintf(stderr,
-            "pkunzip.exe: %u problems while expanding %s (listed above); the other files were "
-            "expanded.\n",
-            expander.problemCount(), request.archiveLabel.c_str());
+            "pkunzip.exe: %u %s while expanding %s (listed above); the other files were expanded.\n",
+            problems, problems == 1 ? "problem" : "problems", request.archiveLabel.c_str());
     return status;
 }
 
