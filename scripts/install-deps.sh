@@ -8,7 +8,6 @@ packages=(
     libglib2.0-dev libdeflate-dev libzip-dev
     fonts-liberation
     libx11-dev xvfb xauth xdotool x11-utils imagemagick
-    clang zip
 )
 
 missing=()
