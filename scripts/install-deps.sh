@@ -5,9 +5,9 @@ set -euo pipefail
 packages=(
     cmake make g++ pkg-config
     qt6-base-dev qt6-base-dev-tools libgl-dev
-    libglib2.0-dev libdeflate-dev libzip-dev
+    libglib2.0-dev libdeflate-dev
     fonts-liberation
-    libx11-dev xvfb xauth xdotool x11-utils imagemagick
+    libx11-dev xvfb xauth xdotool x11-utils
 )
 
 missing=()

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# Needs ImageMagick (Debian imagemagick).
 # Turns the pictures into XPM sources that are compiled into the program, so that showing them needs
 # neither a PNG decoder nor Qt's image plugins at start-up. Run after tools/draw_pictures.py.
 set -euo pipefail
