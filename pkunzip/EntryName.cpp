@@ -30,7 +30,8 @@ constexpr uint16_t kCp437High[128] = {
 };
 // clang-format on
 
-constexpr size_t kNameMax = 255; // bytes in one name on Linux file systems
+constexpr size_t kNameMax = 255;  // bytes in one name on Linux file systems
+constexpr size_t kPathMax = 4095; // bytes in a whole path, without its NUL
 
 void appendUtf8(std::string &out, uint32_t cp)
 {
@@ -153,6 +154,11 @@ SafePath checkEntryName(std::string_view name)
         }
         start = stop + 1;
     }
+    if (r.path.size() > kPathMax) {
+        r.refusal = "its name is longer than the file system allows (4095 bytes)";
+        r.path.clear();
+        return r;
+    }
     // "./" names the destination folder itself, which already exists; any other empty name is unusable.
     if (r.path.empty() && !(r.folder && !name.empty()))
         r.refusal = "its name is empty";
@@ -166,6 +172,21 @@ std::string printableName(std::string_view name)
         if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f)
             c = '?';
     return out;
+}
+
+std::string elidedName(std::string_view name, size_t max)
+{
+    if (name.size() <= max)
+        return std::string(name);
+    // Never cut inside a UTF-8 sequence: move each cut back to the start of a character.
+    auto isContinuation = [&](size_t i) { return (static_cast<unsigned char>(name[i]) & 0xc0) == 0x80; };
+    size_t head = max / 2;
+    while (head > 0 && isContinuation(head))
+        --head;
+    size_t tail = name.size() - max / 2;
+    while (tail < name.size() && isContinuation(tail))
+        ++tail;
+    return std::string(name.substr(0, head)) + "..." + std::string(name.substr(tail));
 }
 
 } // namespace pkunzip

@@ -46,4 +46,7 @@ SafePath checkEntryName(std::string_view utf8Name);
 /** A name made printable on one line: control characters become "?". */
 std::string printableName(std::string_view name);
 
+/** A name shortened for a message: beyond max bytes, its middle becomes "...", cut between characters. */
+std::string elidedName(std::string_view name, size_t max = 240);
+
 } // namespace pkunzip

@@ -11,18 +11,19 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <system_error>
 #include <thread>
 #include <unordered_map>
 
 #include <fcntl.h>
 #include <linux/openat2.h>
 #include <sched.h>
-#include <sys/syscall.h>
 #include <sys/mman.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
 #include <sys/statvfs.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #ifndef MADV_POPULATE_WRITE
@@ -80,8 +81,25 @@ template <typename F> bool runGuarded(F &&f)
     return true;
 }
 
-// Whether the kernel has openat2 (Linux 5.6 and later, and not filtered away).
-std::atomic<int> g_openat2{-1};
+// Whether the kernel has openat2 (Linux 5.6 and later, and not filtered away); probed once per run.
+std::atomic<bool> g_haveOpenat2 { false };
+
+int openat2Beneath(int dirFd, const char *path, int flags, mode_t mode)
+{
+    open_how how = {};
+    how.flags = uint64_t(flags | O_NOFOLLOW | O_CLOEXEC);
+    how.mode = (flags & O_CREAT) ? mode : 0;
+    how.resolve = RESOLVE_BENEATH | RESOLVE_NO_SYMLINKS | RESOLVE_NO_MAGICLINKS;
+    return int(::syscall(SYS_openat2, dirFd, path, &how, sizeof how));
+}
+
+void probeOpenat2(int dirFd)
+{
+    const int fd = openat2Beneath(dirFd, ".", O_RDONLY | O_DIRECTORY, 0);
+    g_haveOpenat2.store(fd >= 0, std::memory_order_relaxed);
+    if (fd >= 0)
+        ::close(fd);
+}
 
 /**
  * Opens a name directly inside dirFd and nowhere else: with openat2 the kernel itself refuses ".."
@@ -89,24 +107,12 @@ std::atomic<int> g_openat2{-1};
  */
 int openBeneath(int dirFd, const char *name, int flags, mode_t mode = 0)
 {
-    if (g_openat2.load(std::memory_order_relaxed) != 0) {
-        open_how how = {};
-        how.flags = uint64_t(flags | O_NOFOLLOW | O_CLOEXEC);
-        how.mode = (flags & O_CREAT) ? mode : 0;
-        how.resolve = RESOLVE_BENEATH | RESOLVE_NO_SYMLINKS | RESOLVE_NO_MAGICLINKS;
-        const int fd = int(::syscall(SYS_openat2, dirFd, name, &how, sizeof how));
-        if (fd >= 0 || (errno != ENOSYS && errno != EPERM)) {
-            g_openat2.store(1, std::memory_order_relaxed);
-            return fd;
-        }
-        if (g_openat2.load(std::memory_order_relaxed) == 1)
-            return fd; // openat2 works here: this EPERM is the real answer
-        g_openat2.store(0, std::memory_order_relaxed);
-    }
+    if (g_haveOpenat2.load(std::memory_order_relaxed))
+        return openat2Beneath(dirFd, name, flags, mode);
     return ::openat(dirFd, name, flags | O_NOFOLLOW | O_CLOEXEC, mode);
 }
 
-std::string quoted(const std::string &s) { return "\"" + s + "\""; }
+std::string quoted(const std::string &s) { return "\"" + elidedName(s) + "\""; }
 
 std::string errnoText(int err) { return std::strerror(err); }
 
@@ -369,6 +375,7 @@ bool Expander::openDestination()
     }
     struct statfs sfs;
     m_destIsTmpfs = ::fstatfs(m_destFd, &sfs) == 0 && sfs.f_type == TMPFS_MAGIC;
+    probeOpenat2(m_destFd);
     return true;
 }
 
@@ -394,7 +401,8 @@ bool Expander::makeDestination()
 bool Expander::openArchive()
 {
     const std::string &label = m_request.archiveLabel;
-    const int fd = ::open(m_request.archive.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so that a fifo named as the archive is refused instead of waited on.
+    const int fd = ::open(m_request.archive.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     m_status = ExitArchiveUnreadable;
     if (fd < 0) {
         const int err = errno;
@@ -450,48 +458,36 @@ bool Expander::plan()
     m_jobs.reserve(entries.size());
     EntryTime times;
 
-    // Folders are numbered as first met; consecutive entries mostly share one, so remember the last.
-    struct NewFolder {
-        std::string path;
-        int32_t parent;
-    };
-    struct PathHash {
-        using is_transparent = void;
-        size_t operator()(std::string_view s) const { return std::hash<std::string_view> {}(s); }
-    };
-    std::vector<NewFolder> found;
-    std::unordered_map<std::string, int32_t, PathHash, std::equal_to<>> foundIndex;
-    foundIndex.reserve(entries.size() / 8 + 16);
-    std::string lastPath;
+    // Folders are numbered as first met, so every folder comes after its parent and they can be made in
+    // this order. They are known by parent and name, never by whole path, so that deep names cost memory
+    // in proportion to their length. Consecutive entries mostly share a folder: remember the last one.
+    std::unordered_map<std::string, int32_t> known; // parent number (4 bytes), then the name
+    std::string key, lastPath;
     int32_t lastFolder = -1;
     const auto folderOf = [&](std::string_view path) {
         if (path.empty())
             return int32_t(-1);
         if (path == lastPath)
             return lastFolder;
-        // Register the folder and any ancestors not seen yet, outermost first.
-        std::vector<std::string_view> missing;
-        int32_t parent = -1;
-        for (std::string_view p = path;;) {
-            const auto it = foundIndex.find(p);
-            if (it != foundIndex.end()) {
-                parent = it->second;
-                break;
+        int32_t folder = -1;
+        for (size_t start = 0; start <= path.size();) {
+            const size_t stop = std::min(path.find('/', start), path.size());
+            const std::string_view name = path.substr(start, stop - start);
+            key.assign(reinterpret_cast<const char *>(&folder), sizeof folder);
+            key.append(name);
+            const auto [it, added] = known.try_emplace(key, int32_t(m_folders.size()));
+            if (added) {
+                Folder f;
+                f.name = name;
+                f.parent = folder;
+                m_folders.push_back(std::move(f));
             }
-            missing.push_back(p);
-            const size_t cut = p.rfind('/');
-            if (cut == std::string_view::npos)
-                break;
-            p = p.substr(0, cut);
-        }
-        for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
-            found.push_back({ std::string(*it), parent });
-            parent = int32_t(found.size() - 1);
-            foundIndex.emplace(std::string(*it), parent);
+            folder = it->second;
+            start = stop + 1;
         }
         lastPath.assign(path);
-        lastFolder = parent;
-        return parent;
+        lastFolder = folder;
+        return folder;
     };
 
     for (uint32_t i = 0; i < entries.size(); ++i) {
@@ -558,29 +554,9 @@ bool Expander::plan()
         m_jobs.push_back(std::move(job));
     }
 
-    // Sorted paths put every folder after its parent, so folders can be made in this order.
-    std::vector<int32_t> order(found.size());
-    for (size_t k = 0; k < order.size(); ++k)
-        order[k] = int32_t(k);
-    std::sort(
-        order.begin(), order.end(), [&](int32_t a, int32_t b) { return found[a].path < found[b].path; });
-    std::vector<int32_t> rank(found.size());
-    for (size_t k = 0; k < order.size(); ++k)
-        rank[size_t(order[k])] = int32_t(k);
-    m_folders.resize(found.size());
-    for (size_t k = 0; k < order.size(); ++k) {
-        NewFolder &nf = found[size_t(order[k])];
-        Folder &f = m_folders[k];
-        f.parent = nf.parent < 0 ? -1 : rank[size_t(nf.parent)];
-        const size_t cut = nf.path.rfind('/');
-        f.name = cut == std::string::npos ? nf.path : nf.path.substr(cut + 1);
-        f.path = std::move(nf.path);
-    }
     uint64_t total = 0;
     for (size_t j = 0; j < m_jobs.size(); ++j) {
         Job &job = m_jobs[j];
-        if (job.folder >= 0)
-            job.folder = rank[size_t(job.folder)];
         if (job.kind == Kind::Folder && m_folders[size_t(job.folder)].job < 0)
             m_folders[size_t(job.folder)].job = int32_t(j);
         if (job.kind == Kind::File) {
@@ -668,16 +644,15 @@ void Expander::makeFolders()
             struct stat st;
             std::string why;
             if (::fstatat(parentFd, f.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode))
-                why = "it is a link in the destination, and pkunzip.exe never writes through links. Remove "
-                      "or "
-                      "rename the link, then expand again";
+                why = "it is a link in the destination, and pkunzip.exe never writes through links. "
+                      "Remove or rename the link, then expand again";
             else if (mkdirErr == EEXIST && (openErr == ENOTDIR || openErr == ELOOP))
-                why = "a file of that name is in the way in the destination. Rename or move it, then expand "
-                      "again";
+                why = "a file of that name is in the way in the destination. "
+                      "Rename or move it, then expand again";
             else
                 why = "it cannot be made: " + errnoText(mkdirErr != EEXIST && mkdirErr ? mkdirErr : openErr)
                     + ". Check that the destination is writable, then expand again";
-            report("The folder " + quoted(printableName(f.path))
+            report("The folder " + quoted(printableName(folderPath(int32_t(k))))
                 + " was not expanded, nor anything in it: " + why + ".");
         } else if (m_keepFolderFds) {
             f.fd = fd;
@@ -699,14 +674,20 @@ int Expander::folderFd(int32_t folder, bool *mustClose)
         return -1;
     if (f.fd >= 0)
         return f.fd;
-    // Too many folders to keep open: walk down from the destination, refusing links on the way.
-    bool closeParent = false;
-    const int parentFd = folderFd(f.parent, &closeParent);
-    if (parentFd < 0)
-        return -1;
-    const int fd = openBeneath(parentFd, f.name.c_str(), O_RDONLY | O_DIRECTORY);
-    if (closeParent)
-        ::close(parentFd);
+    // Too many folders to keep open. Where the kernel can refuse links and ".." along a whole path, open
+    // the folder by its path in one call; elsewhere walk down from the destination one folder at a time.
+    int fd;
+    if (g_haveOpenat2.load(std::memory_order_relaxed)) {
+        fd = openBeneath(m_destFd, folderPath(folder).c_str(), O_RDONLY | O_DIRECTORY);
+    } else {
+        bool closeParent = false;
+        const int parentFd = folderFd(f.parent, &closeParent);
+        if (parentFd < 0)
+            return -1;
+        fd = openBeneath(parentFd, f.name.c_str(), O_RDONLY | O_DIRECTORY);
+        if (closeParent)
+            ::close(parentFd);
+    }
     *mustClose = fd >= 0;
     return fd;
 }
@@ -765,11 +746,16 @@ void Expander::expandFiles()
     m_inFlight = std::make_unique<InFlight[]>(threads);
     m_inFlightCount = threads;
     std::vector<std::thread> helpers;
-    for (unsigned t = 1; t < threads; ++t)
-        helpers.emplace_back([this, t] {
-            Worker w(&m_inFlight[t]);
-            workerLoop(w);
-        });
+    for (unsigned t = 1; t < threads; ++t) {
+        try {
+            helpers.emplace_back([this, t] {
+                Worker w(&m_inFlight[t]);
+                workerLoop(w);
+            });
+        } catch (const std::system_error &) {
+            break; // no more threads to be had: the ones running share the work
+        }
+    }
     {
         Worker w(&m_inFlight[0]);
         workerLoop(w);
@@ -798,11 +784,22 @@ void Expander::workerLoop(Worker &w)
     }
 }
 
+std::string Expander::folderPath(int32_t folder) const
+{
+    std::vector<const std::string *> names;
+    for (int32_t f = folder; f >= 0; f = m_folders[size_t(f)].parent)
+        names.push_back(&m_folders[size_t(f)].name);
+    std::string path;
+    for (auto it = names.rbegin(); it != names.rend(); ++it)
+        path += (path.empty() ? "" : "/") + **it;
+    return path;
+}
+
 std::string Expander::destinationName(const Job &job) const
 {
     std::string d = m_request.destination;
     if (job.folder >= 0)
-        d += (d.empty() || d.back() != '/' ? "/" : "") + m_folders[size_t(job.folder)].path;
+        d += (d.empty() || d.back() != '/' ? "/" : "") + folderPath(job.folder);
     return quoted(d);
 }
 
@@ -953,14 +950,18 @@ bool Expander::writeContents(Worker &w, int fd, const ZipEntry &e, const uint8_t
     if (size >= kPopulateThreshold) {
         // Faulting pages in is as much work as inflating on tmpfs; a second thread does it ahead of the
         // inflater.
-        populate = std::thread([out, size, &stop] {
-            for (uint64_t off = 0; off < size && !stop.load(std::memory_order_relaxed);
-                 off += kPopulateChunk) {
-                const size_t len = size_t(std::min<uint64_t>(kPopulateChunk, size - off));
-                if (::madvise(out + off, len, MADV_POPULATE_WRITE) != 0)
-                    break;
-            }
-        });
+        try {
+            populate = std::thread([out, size, &stop] {
+                for (uint64_t off = 0; off < size && !stop.load(std::memory_order_relaxed);
+                     off += kPopulateChunk) {
+                    const size_t len = size_t(std::min<uint64_t>(kPopulateChunk, size - off));
+                    if (::madvise(out + off, len, MADV_POPULATE_WRITE) != 0)
+                        break;
+                }
+            });
+        } catch (const std::system_error &) {
+            // without a helper the inflater faults the pages in itself
+        }
     }
     libdeflate_result r = LIBDEFLATE_BAD_DATA;
     uint32_t crc = 0;
@@ -996,7 +997,8 @@ bool Expander::linkStaysInside(int32_t folder, const std::string &target) const
     // refuse as soon as it would climb above the destination.
     std::vector<std::string> stack;
     for (int32_t f = folder; f >= 0; f = m_folders[size_t(f)].parent)
-        stack.insert(stack.begin(), m_folders[size_t(f)].name);
+        stack.push_back(m_folders[size_t(f)].name);
+    std::reverse(stack.begin(), stack.end());
     int hops = 0;
     bool missing = false; // a part that does not exist yet: ".." after it could mean anything later
     std::vector<std::string> pending; // parts still to resolve, last one first
@@ -1144,7 +1146,8 @@ void Expander::makeLinks()
 
 void Expander::finishFolders()
 {
-    // Deepest first: setting a folder's time must come after everything inside it has been written.
+    // Children before their parents (the reverse of making them): a folder's time is set only after
+    // everything inside it has been written.
     for (size_t k = m_folders.size(); k-- > 0;) {
         Folder &f = m_folders[k];
         if (!f.created || f.failed)

@@ -91,8 +91,7 @@ private:
         std::string name; // last part, as created
     };
     struct Folder {
-        std::string path; // relative, "/"-separated
-        std::string name; // last part
+        std::string name; // its own name; the path is found through the parents
         int32_t parent = -1;
         int32_t job = -1; // the archive's own entry for this folder, if any
         int fd = -1;
@@ -122,6 +121,7 @@ private:
     void makeLinks();
     bool linkStaysInside(int32_t folder, const std::string &target) const;
     void finishFolders();
+    std::string folderPath(int32_t folder) const;
     std::string destinationName(const Job &job) const;
 
     ExpandRequest m_request;
