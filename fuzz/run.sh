@@ -6,7 +6,8 @@
 # TARGET is fuzz_archive (default: the archive-reading entry point, in memory) or fuzz_expand (whole
 # expansions into a tmpfs folder, checking that nothing lands outside it). SECONDS defaults to 600.
 # Builds into build-fuzz/, keeps the growing corpus in build-fuzz/corpus-TARGET, seeds it from
-# make_seeds.py, and leaves any crashing input as build-fuzz/crash-* (libFuzzer's naming).
+# make_seeds.py and from regressions/ (inputs that once failed; replayed first), and leaves any
+# crashing input as build-fuzz/crash-* (libFuzzer's naming).
 # Needs clang, python3 and libdeflate-dev.
 set -euo pipefail
 HERE=$(cd "$(dirname "$0")" && pwd)
@@ -32,4 +33,4 @@ CORPUS=$OUT/corpus-$TARGET
 mkdir -p "$CORPUS"
 cd "$OUT"
 exec "./$TARGET" -max_total_time="$SECONDS_TO_RUN" -max_len=65536 -timeout=10 -rss_limit_mb=4096 \
-    -dict="$HERE/zip.dict" -print_final_stats=1 "$CORPUS" "$SEEDS"
+    -dict="$HERE/zip.dict" -print_final_stats=1 "$CORPUS" "$SEEDS" "$HERE/regressions"

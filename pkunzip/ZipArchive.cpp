@@ -159,12 +159,14 @@ bool ZipArchive::open(const uint8_t *data, size_t size, std::string *error)
         return fail("its table of contents is damaged (it claims to be larger than the archive)");
 
     uint64_t cdStart;
-    int64_t shift = 0;
+    // Data in front of the archive (a self-extractor) moves every stored offset by the same amount.
+    // Added modulo 2^64: a damaged offset then lands outside the archive and is refused when read.
+    uint64_t shift = 0;
     if (within(cdOffset, cdSize, cdEnd) && (cdSize == 0 || le32(data + cdOffset) == kCentralHeaderSig)) {
         cdStart = cdOffset;
     } else if (cdSize == 0 || le32(data + (cdEnd - cdSize)) == kCentralHeaderSig) {
         cdStart = cdEnd - cdSize;
-        shift = int64_t(cdStart) - int64_t(cdOffset);
+        shift = cdStart - cdOffset;
     } else {
         return fail("its table of contents is missing or damaged (an incomplete download?)");
     }
@@ -197,10 +199,7 @@ bool ZipArchive::open(const uint8_t *data, size_t size, std::string *error)
             e.compressedSize == 0xffffffffu, e.localHeaderOffset == 0xffffffffu, e);
         if (entryDisk != 0 && entryDisk != 0xffff)
             e.problem = "its data is in another part of a split archive";
-        if (shift < 0 && e.localHeaderOffset < uint64_t(-shift))
-            e.problem = "its position in the archive is damaged";
-        else
-            e.localHeaderOffset += shift;
+        e.localHeaderOffset += shift;
         m_entries.push_back(e);
         p += recordLen;
         left -= recordLen;
