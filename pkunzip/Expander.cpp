@@ -324,9 +324,8 @@ int Expander::run()
     m_umask = ::umask(0);
     ::umask(m_umask);
     if (!openArchive())
-        return m_status;
-    if (!plan())
-        return m_status;
+        return ExitArchiveUnreadable;
+    plan();
     if (!openDestination())
         return ExitDestinationUnusable;
     if (!checkSpace())
@@ -403,7 +402,6 @@ bool Expander::openArchive()
     const std::string &label = m_request.archiveLabel;
     // Non-blocking, so that a fifo named as the archive is refused instead of waited on.
     const int fd = ::open(m_request.archive.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    m_status = ExitArchiveUnreadable;
     if (fd < 0) {
         const int err = errno;
         if (err == ENOENT)
@@ -448,11 +446,10 @@ bool Expander::openArchive()
             + ". Check that it is a complete .zip file; download it again if in doubt.");
         return false;
     }
-    m_status = ExitOk;
     return true;
 }
 
-bool Expander::plan()
+void Expander::plan()
 {
     const auto &entries = m_archive.entries();
     m_jobs.reserve(entries.size());
@@ -587,7 +584,6 @@ bool Expander::plan()
         }
         m_keepFolderFds = rl.rlim_cur == RLIM_INFINITY || m_folders.size() + 256 < rl.rlim_cur;
     }
-    return true;
 }
 
 bool Expander::checkSpace()

@@ -108,7 +108,7 @@ private:
     bool openArchive();
     bool openDestination();
     bool makeDestination();
-    bool plan();
+    void plan();
     bool checkSpace();
     void makeFolders();
     int folderFd(int32_t folder, bool *mustClose);
@@ -133,7 +133,6 @@ private:
     bool m_destIsTmpfs = false;
     bool m_keepFolderFds = true;
     mode_t m_umask = 022;
-    int m_status = ExitOk;
 
     std::vector<Job> m_jobs;
     std::vector<Folder> m_folders;
