@@ -4,6 +4,9 @@
 
 #include "platform/ShortName.h"
 
+#include "Pictures.h"
+#include "platform/Look.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -223,15 +226,9 @@ int main(int argc, char **argv)
         QApplication app(argc, argv);
         qInstallMessageHandler(previous);
         if (QGuiApplication::platformName() != QLatin1String("offscreen")) {
-            // Kestrola's classic look, unless the user asked for a style.
-            bool styleAsked = qEnvironmentVariableIsSet("QT_STYLE_OVERRIDE");
-            for (int i = 1; i < argc && !styleAsked; ++i)
-                styleAsked = !std::strncmp(argv[i], "-style", 6);
-            if (!styleAsked)
-                QApplication::setStyle(QStringLiteral("Windows"));
-#ifdef PKUNZIP_ICON
-            QApplication::setWindowIcon(QIcon(QStringLiteral(PKUNZIP_ICON)));
-#endif
+            // Kestrola's classic look and icon, unless the user asked for a style.
+            platform::applyClassicLook(app, platform::styleRequested(argc, argv));
+            QApplication::setWindowIcon(pictures::applicationIcon());
             pkunzip::ProgressWindow window(request);
             window.start();
             QObject::connect(&window, &pkunzip::ProgressWindow::finished, &app,
