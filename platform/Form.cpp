@@ -3,7 +3,6 @@
 #include <QAbstractButton>
 #include <QCoreApplication>
 #include <QGuiApplication>
-#include <QPointer>
 #include <QScreen>
 #include <QWindow>
 
