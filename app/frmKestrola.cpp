@@ -6,6 +6,7 @@
 #include "help/frmHelp.h"
 #include "Pictures.h"
 #include "platform/ListControls.h"
+#include "platform/Look.h"
 #include "platform/Services.h"
 #include "ui_frmKestrola.h"
 #include "unzip/frmUnZip.h"
@@ -36,14 +37,11 @@ frmKestrola::frmKestrola() : m_ui(std::make_unique<Ui::frmKestrola>())
     m_ui->setupUi(this);
     setWindowIcon(pictures::applicationIcon());
     m_ui->Image1->setPixmap(pictures::banner());
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                   | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    platform::setWindowFrame(this, true);
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     layout()->activate(); // the outer size is final before the load handler centres the window
 
-    QFont title = m_ui->lblTitle->font();
-    title.setPointSizeF(13.5);
-    m_ui->lblTitle->setFont(title);
+    platform::setPointSize(m_ui->lblTitle, 13.5);
     QFont bold = m_ui->lblDrive->font();
     bold.setBold(true);
     m_ui->lblDrive->setFont(bold);

@@ -1,6 +1,7 @@
 #include "frmAbout.h"
 
 #include "Pictures.h"
+#include "platform/Look.h"
 #include "ui_frmAbout.h"
 
 #include <QIcon>
@@ -11,13 +12,10 @@ frmAbout::frmAbout()
     : m_ui(std::make_unique<Ui::frmAbout>())
 {
     m_ui->setupUi(this);
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-        | Qt::WindowCloseButtonHint);
+    platform::setWindowFrame(this, false);
     setWindowIcon(pictures::applicationIcon());
 
-    QFont title = m_ui->Label1->font();
-    title.setPointSizeF(14.25);
-    m_ui->Label1->setFont(title);
+    platform::setPointSize(m_ui->Label1, 14.25);
 
     // The About box is not centred: it opens at its stored place, every time it is loaded. setGeometry
     // places the client area (move would place the frame).

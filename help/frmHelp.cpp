@@ -3,6 +3,7 @@
 #include "app/frmKestrola.h"
 #include "frmHelpForm.h"
 #include "Pictures.h"
+#include "platform/Look.h"
 #include "ui_frmHelp.h"
 #include "ui_frmHelpForm.h"
 
@@ -33,15 +34,12 @@ frmHelp::frmHelp()
     : m_ui(std::make_unique<Ui::frmHelp>())
 {
     m_ui->setupUi(this);
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-        | Qt::WindowCloseButtonHint);
+    platform::setWindowFrame(this, false);
     setWindowIcon(pictures::questionIcon());
     m_ui->Image2->setPixmap(pictures::banner());
     m_ui->Image1->setPixmap(pictures::questionMark());
 
-    QFont title = m_ui->Label1->font();
-    title.setPointSizeF(13.5);
-    m_ui->Label1->setFont(title);
+    platform::setPointSize(m_ui->Label1, 13.5);
 
     m_ui->cmdAboutAuthor->setFocus();
     wireEvents();

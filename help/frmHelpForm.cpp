@@ -1,6 +1,7 @@
 #include "frmHelpForm.h"
 
 #include "Pictures.h"
+#include "platform/Look.h"
 #include "ui_frmHelpForm.h"
 
 #include <QColor>
@@ -26,8 +27,7 @@ frmHelpForm::frmHelpForm()
     : m_ui(std::make_unique<Ui::frmHelpForm>())
 {
     m_ui->setupUi(this);
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-        | Qt::WindowCloseButtonHint);
+    platform::setWindowFrame(this, false);
     setWindowIcon(pictures::applicationIcon());
 
     makeGrey(m_ui->fraAboutProgram);

@@ -1,5 +1,7 @@
 #include "DriveTable.h"
 
+#include "DirReader.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -11,7 +13,6 @@
 #include <algorithm>
 #include <memory>
 
-#include <dirent.h>
 
 namespace platform {
 
@@ -58,15 +59,6 @@ QStringList fstabMountPoints()
             points << point;
     }
     return points;
-}
-
-bool canOpenFolder(const QString &nativePath)
-{
-    DIR *d = ::opendir(QFile::encodeName(nativePath).constData());
-    if (!d)
-        return false;
-    ::closedir(d);
-    return true;
 }
 
 } // namespace

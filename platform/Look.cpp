@@ -6,6 +6,7 @@
 #include <QPixmap>
 #include <QProxyStyle>
 #include <QStyleFactory>
+#include <QWidget>
 
 #include <cstring>
 
@@ -56,6 +57,22 @@ void applyClassicLook(QApplication &app, bool styleRequested)
     QFont dialog(QStringLiteral("Liberation Sans"));
     dialog.setPointSizeF(8.25);
     app.setFont(dialog);
+}
+
+void setWindowFrame(QWidget *window, bool minimizeButton)
+{
+    Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+        | Qt::WindowCloseButtonHint;
+    if (minimizeButton)
+        flags |= Qt::WindowMinimizeButtonHint;
+    window->setWindowFlags(flags);
+}
+
+void setPointSize(QWidget *control, double points)
+{
+    QFont f = control->font();
+    f.setPointSizeF(points);
+    control->setFont(f);
 }
 
 bool styleRequested(int argc, char **argv)

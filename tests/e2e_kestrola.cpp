@@ -1,4 +1,6 @@
 // End to end: the real kestrola (and pkunzip.exe) under a virtual X display, driven like a user would.
+#include "ZipWriter.h"
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -106,75 +108,6 @@ void focusAndKey(::Window w, const QString &keys)
         xdo({ QStringLiteral("key"), QStringLiteral("--clearmodifiers"), k });
         QTest::qWait(150); // a key press is handled before the next one arrives, as with a person
     }
-}
-
-// A small archive written by hand: stored entries, so the test needs nothing but itself.
-quint32 crc32(const QByteArray &data)
-{
-    quint32 c = 0xffffffffu;
-    for (const char ch : data) {
-        c ^= quint8(ch);
-        for (int k = 0; k < 8; ++k)
-            c = (c >> 1) ^ (0xedb88320u & (0u - (c & 1u)));
-    }
-    return ~c;
-}
-
-void writeStoredZip(const QString &path, const QList<QPair<QByteArray, QByteArray>> &entries)
-{
-    QByteArray out, central;
-    auto le16 = [](QByteArray &b, quint16 v) { b.append(char(v & 0xff)).append(char(v >> 8)); };
-    auto le32 = [&](QByteArray &b, quint32 v) {
-        le16(b, quint16(v & 0xffff));
-        le16(b, quint16(v >> 16));
-    };
-    for (const auto &[name, data] : entries) {
-        const quint32 offset = quint32(out.size());
-        const quint32 crc = crc32(data);
-        le32(out, 0x04034b50);
-        le16(out, 10);
-        le16(out, 0);
-        le16(out, 0);
-        le16(out, 0);
-        le16(out, 0x21);
-        le32(out, crc);
-        le32(out, quint32(data.size()));
-        le32(out, quint32(data.size()));
-        le16(out, quint16(name.size()));
-        le16(out, 0);
-        out += name + data;
-        le32(central, 0x02014b50);
-        le16(central, 20);
-        le16(central, 10);
-        le16(central, 0);
-        le16(central, 0);
-        le16(central, 0);
-        le16(central, 0x21);
-        le32(central, crc);
-        le32(central, quint32(data.size()));
-        le32(central, quint32(data.size()));
-        le16(central, quint16(name.size()));
-        le16(central, 0);
-        le16(central, 0);
-        le16(central, 0);
-        le16(central, 0);
-        le32(central, 0);
-        le32(central, offset);
-        central += name;
-    }
-    const quint32 centralOffset = quint32(out.size());
-    out += central;
-    le32(out, 0x06054b50);
-    le16(out, 0);
-    le16(out, 0);
-    le16(out, quint16(entries.size()));
-    le16(out, quint16(entries.size()));
-    le32(out, quint32(central.size()));
-    le32(out, centralOffset);
-    le16(out, 0);
-    QFile f(path);
-    if (f.open(QIODevice::WriteOnly))
-        f.write(out);
 }
 
 } // namespace
@@ -301,8 +234,11 @@ void e2e_kestrola::expandsAnArchive()
     QFile other(home.filePath(QStringLiteral("Downloads/a note.txt")));
     QVERIFY(other.open(QIODevice::WriteOnly));
     other.close();
-    writeStoredZip(home.filePath(QStringLiteral("Downloads/Tools Archive.zip")),
-                   { { "readme.txt", "hello from the archive\n" }, { "docs/guide.txt", "a guide\n" } });
+    QFile archive(home.filePath(QStringLiteral("Downloads/Tools Archive.zip")));
+    QVERIFY(archive.open(QIODevice::WriteOnly));
+    archive.write(buildZip({ ZipItem::file("readme.txt", "hello from the archive\n"),
+                             ZipItem::file("docs/guide.txt", "a guide\n") }));
+    archive.close();
 
     const ::Window w = start();
     QVERIFY(w);

@@ -6,6 +6,7 @@
 #include "app/frmKestrola.h"
 #include "fileobj/CFile95.h"
 #include "platform/ListControls.h"
+#include "platform/Look.h"
 #include "platform/Services.h"
 #include "ui_frmKestrola.h"
 #include "ui_frmUnZip.h"
@@ -17,11 +18,8 @@ frmUnZip::frmUnZip() : m_ui(std::make_unique<Ui::frmUnZip>())
     m_ui->setupUi(this);
     setWindowIcon(pictures::applicationIcon());
     m_ui->Image1->setPixmap(pictures::banner());
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                   | Qt::WindowCloseButtonHint);
-    QFont title = m_ui->lblTitle->font();
-    title.setPointSizeF(13.5);
-    m_ui->lblTitle->setFont(title);
+    platform::setWindowFrame(this, false);
+    platform::setPointSize(m_ui->lblTitle, 13.5);
     m_ui->btnCancelUnZip->setFocus();
     // created disabled: whoever opens the dialog enables it
     setEnabled(false);
