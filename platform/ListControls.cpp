@@ -172,6 +172,15 @@ void PathListView::setListModel(QAbstractItemModel *model)
     });
 }
 
+QItemSelectionModel::SelectionFlags PathListView::selectionCommand(const QModelIndex &index,
+                                                                  const QEvent *event) const
+{
+    const QItemSelectionModel::SelectionFlags flags = QListView::selectionCommand(index, event);
+    if (flags & (QItemSelectionModel::Deselect | QItemSelectionModel::Toggle))
+        return QItemSelectionModel::NoUpdate;
+    return flags;
+}
+
 void PathListView::reload()
 {
     m_reloading = true;

@@ -60,6 +60,9 @@ protected:
     /** Reads the open folder afresh, without raising Click. */
     void reload();
     virtual void readEntries() = 0;
+    /** The highlight can be moved but not taken away (Ctrl+click would clear it). */
+    QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex &index,
+                                                         const QEvent *event = nullptr) const override;
 
     QString m_path;
 

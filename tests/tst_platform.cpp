@@ -187,6 +187,14 @@ void tst_platform::fileListHighlightClearedOnChange()
     QCOMPARE(list.FileName(), QStringLiteral("a.zip"));
     QCOMPARE(clicks.count(), 1);
 
+    // Ctrl+click on the highlighted file keeps it highlighted, as a plain list box does
+    list.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&list));
+    QTest::mouseClick(list.viewport(), Qt::LeftButton, Qt::ControlModifier,
+                      list.visualRect(list.model()->index(0, 0)).center());
+    QCOMPARE(list.FileName(), QStringLiteral("a.zip"));
+    QCOMPARE(clicks.count(), 1);
+
     list.setPattern(QStringLiteral("*.zip"));
     QCOMPARE(list.FileName(), QString());
     list.setCurrentIndex(list.model()->index(0, 0));
