@@ -71,25 +71,32 @@ QByteArray buildZip(const QList<ZipItem> &items, const ZipOptions &options)
         QByteArray local;
         put32(local, 0x04034b50);
         put16(local, it.zip64 ? 45 : 20);
-        put16(local, flags);
-        put16(local, method);
-        put16(local, dosTime);
-        put16(local, dosDate);
-        put32(local, crc);
+        // the fields both headers share, from the flags to the sizes; ZIP64 moves the sizes (and, in
+        // the central directory, the offset) into an extra field
+        const auto putShared = [&](QByteArray &header, QByteArray &headerExtra, bool withOffset) {
+            put16(header, flags);
+            put16(header, method);
+            put16(header, dosTime);
+            put16(header, dosDate);
+            put32(header, crc);
+            if (it.zip64) {
+                put32(header, 0xffffffffu);
+                put32(header, 0xffffffffu);
+                QByteArray z;
+                put16(z, 0x0001);
+                put16(z, withOffset ? 24 : 16);
+                put64(z, size);
+                put64(z, csize);
+                if (withOffset)
+                    put64(z, offset);
+                headerExtra.prepend(z);
+            } else {
+                put32(header, quint32(csize));
+                put32(header, quint32(size));
+            }
+        };
         QByteArray localExtra = extra;
-        if (it.zip64) {
-            put32(local, 0xffffffffu);
-            put32(local, 0xffffffffu);
-            QByteArray z;
-            put16(z, 0x0001);
-            put16(z, 16);
-            put64(z, size);
-            put64(z, csize);
-            localExtra.prepend(z);
-        } else {
-            put32(local, quint32(csize));
-            put32(local, quint32(size));
-        }
+        putShared(local, localExtra, false);
         put16(local, quint16(it.name.size()));
         put16(local, quint16(localExtra.size()));
         zip += local + it.name + localExtra + payload;
@@ -99,26 +106,8 @@ QByteArray buildZip(const QList<ZipItem> &items, const ZipOptions &options)
         put32(cd, 0x02014b50);
         put16(cd, madeOnUnix ? (3 << 8) | 30 : 20);
         put16(cd, it.zip64 ? 45 : 20);
-        put16(cd, flags);
-        put16(cd, method);
-        put16(cd, dosTime);
-        put16(cd, dosDate);
-        put32(cd, crc);
         QByteArray cdExtra = extra;
-        if (it.zip64) {
-            put32(cd, 0xffffffffu);
-            put32(cd, 0xffffffffu);
-            QByteArray z;
-            put16(z, 0x0001);
-            put16(z, 24);
-            put64(z, size);
-            put64(z, csize);
-            put64(z, offset);
-            cdExtra.prepend(z);
-        } else {
-            put32(cd, quint32(csize));
-            put32(cd, quint32(size));
-        }
+        putShared(cd, cdExtra, true);
         put16(cd, quint16(it.name.size()));
         put16(cd, quint16(cdExtra.size()));
         put16(cd, 0); // comment
